@@ -1,0 +1,25 @@
+# Compiler settings shared by every target of the tree.
+#
+# vidorra_set_warnings(<target>) turns on the project's warning set; with
+# VIDORRA_WERROR (the default, and what CI uses) every warning is an error.
+# VIDORRA_SANITIZE adds AddressSanitizer and UndefinedBehaviorSanitizer to every
+# compile and link, and makes any sanitizer report fatal.
+
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  set(VIDORRA_WARNING_FLAGS
+      -Wall -Wextra -Wpedantic -Wshadow -Wcast-qual -Wformat=2
+      -Wnull-dereference -Wdouble-promotion -Wimplicit-fallthrough)
+  if(VIDORRA_WERROR)
+    list(APPEND VIDORRA_WARNING_FLAGS -Werror)
+  endif()
+endif()
+
+function(vidorra_set_warnings target)
+  target_compile_options(${target} PRIVATE ${VIDORRA_WARNING_FLAGS})
+endfunction()
+
+if(VIDORRA_SANITIZE)
+  set(_san -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${_san})
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every build and test dependency with apt. Idempotent: packages that
+# are already installed are left alone, and apt is not touched at all when
+# nothing is missing. Runs as root (CI) or through sudo (a person).
+#
+# The package lists live in scripts/apt/*.txt, one package per line, grouped
+# by the part of the tree that needs them; '#' starts a comment.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+lists=("$here"/apt/*.txt)
+# Extra lists can be named on the command line (e.g. scripts/apt/optional/ffmpeg.txt).
+for extra in "$@"; do lists+=("$extra"); done
+
+mapfile -t wanted < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "${lists[@]}" | grep -v '^$' | sort -u)
+
+missing=()
+for pkg in "${wanted[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
+done
+
+if ((${#missing[@]} == 0)); then
+  echo "setup: all ${#wanted[@]} packages present"
+  exit 0
+fi
+
+sudo_cmd=()
+if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
+
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
