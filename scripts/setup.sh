@@ -20,15 +20,22 @@ for pkg in "${wanted[@]}"; do
   [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
 done
 
-if ((${#missing[@]} == 0)); then
-  echo "setup: all ${#wanted[@]} packages present"
-  exit 0
-fi
-
 sudo_cmd=()
 if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
 
-echo "setup: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if ((${#missing[@]} == 0)); then
+  echo "setup: all ${#wanted[@]} packages present"
+else
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A locale whose decimal separator is a comma, for the tests that show the
+# number parsing ignores the host's locale. Compiled once; nothing else of
+# the system's locale settings changes.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+  echo "setup: compiling the de_DE.UTF-8 locale"
+  "${sudo_cmd[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi

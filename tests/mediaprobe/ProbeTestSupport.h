@@ -1,0 +1,113 @@
+// Helpers shared by the probe tests: temporary folders, the fake MediaInfo
+// library's script and log, and capture of the diagnostic lines.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace probetest {
+
+namespace fs = std::filesystem;
+
+// A folder of its own under the system's temporary folder, removed at the end.
+class TempDir {
+ public:
+  TempDir() {
+    std::random_device rd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      path_ = fs::temp_directory_path() / ("metascope-test-" + std::to_string(rd()));
+      if (fs::create_directory(path_)) return;
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+inline std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteText(const fs::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
+}
+
+inline std::string ErrorLine(const std::string& message, int line) {
+  return "error = MediaInfo: " + message + "  from file <.\\libMetaScopeSDK>, line " + std::to_string(line) +
+         ".\n";
+}
+
+inline std::string DebugLine(const std::string& text) {
+  return "debug =  MediaInfo: " + text + "  from file <.\\libMetaScopeSDK>, line 308.\n";
+}
+
+// Captures what is written to the process's standard error (file descriptor
+// 2, where the diagnostic lines go) while it lives.
+class StderrCapture {
+ public:
+  StderrCapture() { testing::internal::CaptureStderr(); }
+  ~StderrCapture() {
+    if (!taken_) testing::internal::GetCapturedStderr();
+  }
+  StderrCapture(const StderrCapture&) = delete;
+  StderrCapture& operator=(const StderrCapture&) = delete;
+  std::string Take() {
+    taken_ = true;
+    return testing::internal::GetCapturedStderr();
+  }
+
+ private:
+  bool taken_ = false;
+};
+
+// The fake library's script and call log, in files named by environment
+// variables that the fake reads at every call.
+class FakeMediaInfoFiles {
+ public:
+  FakeMediaInfoFiles() : script_(dir_.path() / "script.txt"), log_(dir_.path() / "log.txt") {
+    setenv("FAKE_MEDIAINFO_SCRIPT", script_.c_str(), 1);
+    setenv("FAKE_MEDIAINFO_LOG", log_.c_str(), 1);
+    WriteText(script_, "");
+  }
+  ~FakeMediaInfoFiles() {
+    unsetenv("FAKE_MEDIAINFO_SCRIPT");
+    unsetenv("FAKE_MEDIAINFO_LOG");
+  }
+  void Script(const std::string& text) { WriteText(script_, text); }
+  std::vector<std::string> Log() const { return Lines(ReadText(log_)); }
+  void ClearLog() { WriteText(log_, ""); }
+  const fs::path& dir() const { return dir_.path(); }
+
+ private:
+  TempDir dir_;
+  fs::path script_;
+  fs::path log_;
+};
+
+}  // namespace probetest
