@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "libMetaScopeSDK.h"
+#include "platform/Locale.h"
 
 namespace {
 
@@ -124,6 +125,9 @@ void PrintUsage(std::FILE* to) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // MediaInfo converts the 8-bit paths with the process locale.
+  platform::AdoptUserLocale();
+
   bool json = false;
   bool optionsEnded = false;
   std::vector<const char*> files;

@@ -24,6 +24,13 @@ set -e
 grep -q '"file":"[^"]*missing.mp4","error":"cannot open"' <<<"$json" || fail "error object: $json"
 grep -q '"width":32' <<<"$json" || fail "the good file still answers: $json"
 
+# A UTF-8 file name opens even when the environment names no locale.
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+cp "$media/clip.mp4" "$tmp/vid$(printf '\xc3\xa9')o.mp4"
+json=$(env -u LANG -u LANGUAGE LC_ALL=C "$cli" --json "$tmp"/vid*o.mp4 2>/dev/null) || fail "non-ASCII name in the C locale: $json"
+grep -q '"width":32' <<<"$json" || fail "non-ASCII name answers: $json"
+
 set +e
 "$cli" >/dev/null 2>&1; rc=$?
 set -e
