@@ -1,6 +1,6 @@
 #include "launcher/SystemStartupServices.h"
 
-#include "launcher/DLLExportFunc.h"
+#include "launcher/UpdateServiceCalls.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 
@@ -35,18 +35,7 @@ void TSystemStartupServices::StartProgram(const std::u16string& program,
 }
 
 std::u16string TSystemStartupServices::UpdateServiceStart(const TUpdateServiceStartCall& call) {
-  const TLibraryText serverUrl(call.serverUrl);
-  const TLibraryText vendorCode(call.vendorCode);
-  const TLibraryText productId(call.productId);
-  const TLibraryText productVersion(call.productVersion);
-  const TLibraryText argument1(call.argument1);
-  const TLibraryText argument3(call.argument3);
-  const TLibraryText argument4(call.argument4);
-  char16_t* action = nullptr;
-  (void)::UpdateServiceStart(&action, ApplicationObject(), serverUrl.Pointer(),
-                             vendorCode.Pointer(), productId.Pointer(), productVersion.Pointer(),
-                             argument1.Pointer(), argument3.Pointer(), argument4.Pointer());
-  return CopyLibraryText(action);
+  return CallUpdateServiceStart(call);
 }
 
 void TSystemStartupServices::RunUserInterface(TMainWindowMode mode, const TLauncherPaths& paths) {

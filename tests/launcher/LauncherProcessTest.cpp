@@ -3,6 +3,7 @@
 #include "ChildProcess.h"
 #include "launcher/DLLExportFunc.h"
 #include "launcher/StartupConstants.h"
+#include "launcher/UpdateServiceCalls.h"
 #include "platform/TextEncoding.h"
 #include "standins/StandinLog.h"
 
@@ -138,26 +139,33 @@ class LauncherProcess : public ::testing::Test {
   fs::path root_, install_, state_, launcher_;
 };
 
-TEST_F(LauncherProcess, UninstallRemovesTheInstalledCheckThroughEntry12Only) {
-  // Install two checks through entry 11 of the stand-in, as the main window
-  // would, then uninstall with the launcher.
+TEST_F(LauncherProcess, InstallThenUninstallIsARoundTrip) {
+  // Install the launcher's check the way the main window does, beside
+  // another product's check; then uninstall with the launcher.
   ASSERT_EQ(setenv("TAVREL_DIR", state_.c_str(), 1), 0);
   const launcher::TLibraryText program(platform::Utf16FromUtf8(launcher_.string()));
-  const launcher::TLibraryText task(launcher::UpdateTaskName);
   const launcher::TLibraryText other(u"another product's check");
-  const launcher::TLibraryText description(launcher::UpdateTaskDescription);
+  const launcher::TLibraryText description(u"");
   InstallUpdateCheck(program.Pointer(), other.Pointer(), description.Pointer(), 60);
-  InstallUpdateCheck(program.Pointer(), task.Pointer(), description.Pointer(), 180);
+  launcher::CallInstallUpdateCheck(platform::Utf16FromUtf8(launcher_.string()));
   ASSERT_EQ(InstalledChecks(), (std::vector<std::string>{"another product's check", kTaskName}));
-  const std::size_t linesBefore = ReadLog().size();
+  const auto installed = ReadLog();
+  ASSERT_EQ(installed.size(), 2u) << Describe(installed);
+  const std::map<std::string, std::string> expectedInstall = {
+      {"program", launcher_.string()},
+      {"name", kTaskName},
+      {"description", platform::Utf8FromUtf16(launcher::UpdateTaskDescription)},
+      {"interval", "180"}};
+  EXPECT_EQ(installed[1].fields, expectedInstall);
 
   ExpectQuietSuccess(RunLauncher({"-UnInStAlL", "extra", "arguments"}, "exit"));
 
+  // Entry 12 only, with the task name, called in the launcher folder.
   const auto lines = ReadLog();
-  ASSERT_EQ(lines.size(), linesBefore + 1) << Describe(lines);
-  EXPECT_EQ(lines.back().name, "RemoveUpdateCheck");
-  EXPECT_EQ(lines.back().fields.at("name"), kTaskName);
-  EXPECT_EQ(lines.back().fields.at("cwd"), install_.string());
+  ASSERT_EQ(lines.size(), 3u) << Describe(lines);
+  EXPECT_EQ(lines[2].name, "RemoveUpdateCheck");
+  EXPECT_EQ(lines[2].fields.at("name"), kTaskName);
+  EXPECT_EQ(lines[2].fields.at("cwd"), install_.string());
   EXPECT_EQ(InstalledChecks(), (std::vector<std::string>{"another product's check"}));
 }
 
@@ -230,13 +238,25 @@ TEST_F(LauncherProcess, AsRootWithoutArgumentsAsksTheLibraryWithEmptyArguments) 
   EXPECT_EQ(lines[0].fields.at("arg4"), "");
 }
 
-TEST_F(LauncherProcess, WithoutTheUpdateServiceLibraryTheProcessDoesNotStart) {
-  fs::remove(install_ / "libTavrel.so");
-  const TChildResult result = RunLauncher({"-uninstall"}, "exit");
-  EXPECT_TRUE(result.exited);
-  EXPECT_NE(result.exitCode, 0);
-  EXPECT_NE(result.err.find("libTavrel.so"), std::string::npos) << result.err;
-  EXPECT_FALSE(fs::exists(state_ / "Tavrel.log"));
+TEST_F(LauncherProcess, WithoutTheLibraryOrAnEntryBoundAtLoadTheProcessDoesNotStart) {
+  struct TCase {
+    const char* name;
+    const char* replacement;  // null: no library at all
+    const char* missing;      // what the loader reports missing
+  };
+  for (const TCase& c : {TCase{"no library", nullptr, "libTavrel.so"},
+                         TCase{"no entry 1", VIDORRA_TAVREL_LACKING_1, "UpdateServiceStart"},
+                         TCase{"no entry 11", VIDORRA_TAVREL_LACKING_11, "InstallUpdateCheck"}}) {
+    SCOPED_TRACE(c.name);
+    fs::remove(install_ / "libTavrel.so");
+    if (c.replacement != nullptr) fs::copy_file(c.replacement, install_ / "libTavrel.so");
+    // "-uninstall" would otherwise run without calling entry 1 or 11.
+    const TChildResult result = RunLauncher({"-uninstall"}, "exit");
+    EXPECT_TRUE(result.exited);
+    EXPECT_NE(result.exitCode, 0);
+    EXPECT_NE(result.err.find(c.missing), std::string::npos) << result.err;
+    EXPECT_FALSE(fs::exists(state_ / "Tavrel.log"));
+  }
 }
 
 }  // namespace
