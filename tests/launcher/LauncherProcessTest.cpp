@@ -4,13 +4,11 @@
 #include "launcher/DLLExportFunc.h"
 #include "launcher/StartupConstants.h"
 #include "launcher/UpdateServiceCalls.h"
+#include "platform/Process.h"
 #include "platform/TextEncoding.h"
 #include "standins/StandinLog.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -73,11 +71,11 @@ class LauncherProcess : public ::testing::Test {
   }
 
   // Runs the installed launcher; as the unprivileged user "nobody" when asked
-  // to and the tests run as root.
+  // to and the tests run as root (on Linux, administrator means root).
   TChildResult RunLauncher(const std::vector<std::string>& arguments,
                            std::optional<std::string> action, bool unprivileged = false) {
     std::vector<std::string> argv;
-    if (unprivileged && geteuid() == 0)
+    if (unprivileged && platform::IsAdministrator())
       argv = {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"};
     argv.push_back(launcher_.string());
     argv.insert(argv.end(), arguments.begin(), arguments.end());
@@ -226,7 +224,7 @@ TEST_F(LauncherProcess, WithoutArgumentsAndWithoutRootHandsOverToTheStarter) {
 }
 
 TEST_F(LauncherProcess, AsRootWithoutArgumentsAsksTheLibraryWithEmptyArguments) {
-  if (geteuid() != 0) GTEST_SKIP() << "needs root";
+  if (!platform::IsAdministrator()) GTEST_SKIP() << "needs root";
   ExpectQuietSuccess(RunLauncher({}, "exit"));
   // A hand-over would log from the starter shortly after the launcher ended.
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
