@@ -1,6 +1,10 @@
 #include "platform/DynamicLibrary.h"
 
+#include "platform/TextEncoding.h"
+
 #include <dlfcn.h>
+
+#include <new>
 
 namespace platform {
 
@@ -12,9 +16,25 @@ ModuleHandle LoadModule(const char* name) noexcept {
   return dlopen(name, RTLD_NOW | RTLD_LOCAL);
 }
 
+ModuleHandle LoadModuleFromPath(const std::u16string& path) noexcept {
+  try {
+    // A name without a slash would make dlopen search the library path; a
+    // full path never does.
+    const std::string native = Utf8FromUtf16(path);
+    if (native.find('/') == std::string::npos) return nullptr;
+    return LoadModule(native.c_str());
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
 void* FindModuleEntry(ModuleHandle module, const char* name) noexcept {
   if (module == nullptr || name == nullptr) return nullptr;
   return dlsym(module, name);
+}
+
+void* FindModuleEntryByOrdinal(ModuleHandle module, const ModuleEntryId& entry) noexcept {
+  return FindModuleEntry(module, entry.name);
 }
 
 void FreeModule(ModuleHandle module) noexcept {

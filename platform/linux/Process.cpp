@@ -1,0 +1,54 @@
+#include "platform/Process.h"
+
+#include "platform/TextEncoding.h"
+
+#include <spawn.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <new>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace platform {
+
+std::u16string OwnExecutablePath() {
+  // readlink does not say whether it cut the link text short: grow the
+  // buffer until the text fits with room to spare.
+  std::string buffer(256, '\0');
+  for (;;) {
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length < 0) return {};
+    if (static_cast<std::size_t>(length) < buffer.size()) {
+      buffer.resize(static_cast<std::size_t>(length));
+      return Utf16FromUtf8(buffer);
+    }
+    if (buffer.size() >= (std::size_t{1} << 20)) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+void StartProgram(const std::u16string& program, const std::vector<std::u16string>& arguments) noexcept {
+  try {
+    const std::string path = Utf8FromUtf16(program);
+    if (path.empty()) return;
+    std::vector<std::string> texts;
+    texts.reserve(arguments.size() + 1);
+    texts.push_back(path);
+    for (const auto& argument : arguments) texts.push_back(Utf8FromUtf16(argument));
+    std::vector<char*> argv;
+    argv.reserve(texts.size() + 1);
+    for (auto& text : texts) argv.push_back(text.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    // posix_spawn, not spawnp: the path is used as given, never searched for.
+    (void)::posix_spawn(&child, path.c_str(), nullptr, nullptr, argv.data(), environ);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
+bool IsAdministrator() noexcept { return ::geteuid() == 0; }
+
+}  // namespace platform

@@ -1,0 +1,67 @@
+#include "standins/StandinLog.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <system_error>
+
+namespace standins {
+
+std::optional<std::filesystem::path> StandinFolder() {
+  std::filesystem::path folder;
+  if (const char* dir = std::getenv("TAVREL_DIR"); dir != nullptr && *dir != '\0') {
+    folder = dir;
+  } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+    folder = std::filesystem::path(home) / ".local" / "state" / "Tavrel";
+  } else {
+    return std::nullopt;
+  }
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error || !std::filesystem::is_directory(folder, error)) return std::nullopt;
+  return folder;
+}
+
+std::string EscapeField(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\t': out += "\\t"; break;
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string UnescapeField(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      out += text[i];
+      continue;
+    }
+    switch (text[++i]) {
+      case 't': out += '\t'; break;
+      case 'r': out += '\r'; break;
+      case 'n': out += '\n'; break;
+      default: out += text[i];
+    }
+  }
+  return out;
+}
+
+void AppendLogLine(std::string_view name, const TLogFields& fields) {
+  const auto folder = StandinFolder();
+  if (!folder) return;
+  std::string line(name);
+  for (const auto& [key, value] : fields) line += "\t" + key + "=" + EscapeField(value);
+  line += "\n";
+  // One write of the whole line, appended: the launcher, the starter and a
+  // relaunched launcher may write to the same log.
+  std::ofstream log(*folder / "Tavrel.log", std::ios::app | std::ios::binary);
+  log.write(line.data(), static_cast<std::streamsize>(line.size()));
+}
+
+}  // namespace standins

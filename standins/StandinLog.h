@@ -1,0 +1,33 @@
+// The stand-ins' shared record: one log that both the update-service library
+// and the starter append to, and the folder where it lives.
+//
+// Folder: $TAVREL_DIR when set, otherwise $HOME/.local/state/Tavrel; created on
+// demand. Nothing is written when neither variable is set or the folder
+// cannot be made. Files there:
+//   Tavrel.log        one line per call: the entry (or program) name, then
+//                     key=value fields, all separated by tabs
+//   UpdateChecks.txt  the installed update checks, one per line:
+//                     name, program, description, interval, tab-separated
+// Values are UTF-8 with backslash, tab, CR and LF escaped as \\ \t \r \n.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace standins {
+
+using TLogFields = std::vector<std::pair<std::string, std::string>>;
+
+std::optional<std::filesystem::path> StandinFolder();
+
+std::string EscapeField(std::string_view text);
+std::string UnescapeField(std::string_view text);
+
+// Appends one line "name\tkey=value\t...". Failures are ignored.
+void AppendLogLine(std::string_view name, const TLogFields& fields);
+
+}  // namespace standins
