@@ -1,28 +1,14 @@
 #include "controls/QbVclImageButton.h"
 
+#include "controls/BlendKernel.h"
+
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <optional>
 
 namespace controls {
 namespace {
-
-// x div 255 for 0 <= x <= 65025, exactly, in 16-bit arithmetic: the sum stays
-// below 65281, so it vectorises on 16-bit lanes.
-inline std::uint16_t Div255(std::uint16_t x) {
-  return static_cast<std::uint16_t>(static_cast<std::uint16_t>(x + 1u + (x >> 8)) >> 8);
-}
-
-void BlendRow(const std::uint8_t* from, const std::uint8_t* to, std::uint8_t* out, std::size_t count,
-              std::uint8_t level) {
-  const std::uint16_t keep = static_cast<std::uint16_t>(255u - level);
-  const std::uint16_t take = level;
-  for (std::size_t i = 0; i < count; ++i) {
-    const auto p = static_cast<std::uint16_t>(keep * from[i]);
-    const auto q = static_cast<std::uint16_t>(take * to[i]);
-    out[i] = static_cast<std::uint8_t>(Div255(p) + Div255(q));
-  }
-}
 
 int ClampToInt(long long value) {
   return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
@@ -44,14 +30,24 @@ void BlendImages(const ui::TPngImage* from, const ui::TPngImage* to, ui::TPngIma
   const int cols = std::min({width, from->Width(), to->Width(), target->Width()});
   if (rows <= 0 || cols <= 0) return;
   const std::size_t count = static_cast<std::size_t>(cols);
+  // Rows of a plane follow each other without gaps, so when the blend spans
+  // every image's full width the whole area is one run.
+  const bool fullRows = cols == from->Width() && cols == to->Width() && cols == target->Width();
+  if (fullRows) {
+    detail::BlendBytes(from->ColourRow(0), to->ColourRow(0), target->ColourRow(0), 3 * count * rows, level);
+    if (from->HasAlpha() && to->HasAlpha() && target->HasAlpha()) {
+      detail::BlendBytes(from->AlphaRow(0), to->AlphaRow(0), target->AlphaRow(0), count * rows, level);
+    }
+    return;
+  }
   for (int r = 0; r < rows; ++r)
-    BlendRow(from->ColourRow(r), to->ColourRow(r), target->ColourRow(r), 3 * count, level);
+    detail::BlendBytes(from->ColourRow(r), to->ColourRow(r), target->ColourRow(r), 3 * count, level);
   for (int r = 0; r < rows; ++r) {
     const std::uint8_t* fromAlpha = from->AlphaRow(r);
     const std::uint8_t* toAlpha = to->AlphaRow(r);
     std::uint8_t* targetAlpha = target->AlphaRow(r);
     if (fromAlpha == nullptr || toAlpha == nullptr || targetAlpha == nullptr) continue;
-    BlendRow(fromAlpha, toAlpha, targetAlpha, count, level);
+    detail::BlendBytes(fromAlpha, toAlpha, targetAlpha, count, level);
   }
 }
 
@@ -74,22 +70,33 @@ void StretchPicture(const ui::TPngImage& source, ui::TPngImage& dest, int newWid
   const long long rightFirst = std::max<long long>(0, static_cast<long long>(rightEdge) - std::min(sw, dw));
   const bool alpha = source.HasAlpha() && dest.HasAlpha();
 
+  // Per row: the fill is one pixel repeated, the right edge one contiguous
+  // run of columns (already clipped to both images above).
+  const long long fillCount = fillColumnInside ? std::max(0LL, fillLast - fillFirst + 1) : 0;
+  const long long rightCount = std::max(0LL, static_cast<long long>(rightEdge) - rightFirst);
+  const long long rightSource = sw - rightEdge + rightFirst;
+  const long long rightDest = dw - rightEdge + rightFirst;
   for (int r = 0; r < source.Height(); ++r) {
     const std::uint8_t* src = source.ColourRow(r);
     std::uint8_t* dst = dest.ColourRow(r);
-    if (fillColumnInside) {
-      for (long long x = fillFirst; x <= fillLast; ++x) std::copy_n(src + 3 * leftEdge, 3, dst + 3 * x);
+    if (fillCount > 0) {
+      std::uint8_t* run = dst + 3 * fillFirst;
+      const std::size_t total = static_cast<std::size_t>(3 * fillCount);
+      std::memcpy(run, src + 3 * static_cast<long long>(leftEdge), 3);
+      for (std::size_t done = 3; done < total;) {
+        const std::size_t chunk = std::min(done, total - done);
+        std::memcpy(run + done, run, chunk);
+        done += chunk;
+      }
     }
-    for (long long k = rightFirst; k < rightEdge; ++k)
-      std::copy_n(src + 3 * (sw - rightEdge + k), 3, dst + 3 * (dw - rightEdge + k));
+    if (rightCount > 0)
+      std::memcpy(dst + 3 * rightDest, src + 3 * rightSource, static_cast<std::size_t>(3 * rightCount));
     if (alpha) {
       const std::uint8_t* srcAlpha = source.AlphaRow(r);
       std::uint8_t* dstAlpha = dest.AlphaRow(r);
-      if (fillColumnInside) {
-        for (long long x = fillFirst; x <= fillLast; ++x) dstAlpha[x] = srcAlpha[leftEdge];
-      }
-      for (long long k = rightFirst; k < rightEdge; ++k)
-        dstAlpha[dw - rightEdge + k] = srcAlpha[sw - rightEdge + k];
+      if (fillCount > 0) std::memset(dstAlpha + fillFirst, srcAlpha[leftEdge], static_cast<std::size_t>(fillCount));
+      if (rightCount > 0)
+        std::memcpy(dstAlpha + rightDest, srcAlpha + rightSource, static_cast<std::size_t>(rightCount));
     }
   }
 }

@@ -17,7 +17,7 @@ std::u16string TTextMeasurer::VisibleText(std::u16string_view text) {
     }
     out.push_back(text[i]);
   }
-  if (out.empty()) out = u" ";
+  if (out.empty()) out.push_back(u' ');
   return out;
 }
 
