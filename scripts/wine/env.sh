@@ -20,8 +20,9 @@ export WINEPREFIX=$1
 export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-# No window of wine's own may wait for a person: no display for it either.
-unset DISPLAY WAYLAND_DISPLAY
+# DISPLAY passes through: console programs need none, window tests bring
+# their own (Xvfb). The wineserver keeps the DISPLAY it was started with, so
+# stop it (prefix.sh stop) before running programs with another one.
 
 # A path of this machine as the Windows programs see it (wine maps drive Z:
 # to the root folder).

@@ -22,7 +22,8 @@ case "$action" in
     # Started first with a persistence of 30 s, so that the programs of the
     # run share one server instead of each starting its own.
     "$WINESERVER" -p30 </dev/null >/dev/null 2>&1
-    timeout 300 "$WINE64" wineboot -i >/dev/null 2>&1
+    # No display for the set-up: nothing of it may open a window.
+    timeout 300 env -u DISPLAY -u WAYLAND_DISPLAY "$WINE64" wineboot -i >/dev/null 2>&1
     timeout 60 "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
       >/dev/null 2>&1
     # Read back: the setting must be there, or a crash could hang the run.

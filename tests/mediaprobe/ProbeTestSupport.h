@@ -73,7 +73,9 @@ inline std::string DebugLine(const std::string& text) {
 // Captures the texts written to the debugger output while it lives. The test
 // program runs under debugcapture, which appends each text to the file named
 // by VIDORRA_DEBUG_OUTPUT_FILE before the writing call returns, so a capture
-// only has to read what was appended since it began.
+// only has to read what was appended since it began. (googletest itself
+// writes each failure message to the debugger output too, so after a failed
+// assertion a capture may hold that message as well.)
 class DiagnosticCapture {
  public:
   DiagnosticCapture() {
