@@ -76,7 +76,7 @@ TEST(LeadingDouble, IgnoresTheProcessLocale) {
   // A locale whose decimal separator is a comma must not change the reading.
   const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
   bool switched = false;
-  for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "de_DE", "fr_FR"}) {
+  for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "de_DE", "fr_FR", "German_Germany.1252"}) {
     if (std::setlocale(LC_NUMERIC, name) != nullptr) {
       switched = true;
       break;

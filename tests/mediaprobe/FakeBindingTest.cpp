@@ -18,7 +18,7 @@ namespace {
 using probetest::DebugLine;
 using probetest::ErrorLine;
 using probetest::FakeMediaInfoFiles;
-using probetest::StderrCapture;
+using probetest::DiagnosticCapture;
 using Strings = std::vector<std::string>;
 
 class FakeBindingTest : public testing::Test {
@@ -52,7 +52,7 @@ TEST_F(FakeBindingTest, OpenQueriesAndCloseMakeExactlyTheseCalls) {
       "get 2 BitRate=128000\n"
       "inform=General 100% done\n");
 
-  StderrCapture capture;
+  DiagnosticCapture capture;
   MEDIAINFO_CONTEXT* context = MediaInfoOpenFile("/media/Holiday.MP4");
   ASSERT_NE(context, nullptr);
   EXPECT_EQ(Calls(), (Strings{"New", "Open /media/Holiday.MP4"}));
@@ -106,7 +106,7 @@ TEST_F(FakeBindingTest, AFreshRecordHoldsThePathAndZeroes) {
   } cases[] = {{"/pics/a.JPG", MEDIAINFO_TYPE_IMAGE}, {"/music/b.wav", MEDIAINFO_TYPE_AUDIO},
                {"/films/c.mkv", MEDIAINFO_TYPE_VIDEO}};
   for (const auto& c : cases) {
-    StderrCapture capture;
+    DiagnosticCapture capture;
     MEDIAINFO_CONTEXT* context = MediaInfoOpenFile(c.path);
     ASSERT_NE(context, nullptr) << c.path;
     EXPECT_NE(context->pMediaInfo, nullptr);
@@ -159,7 +159,7 @@ TEST_F(FakeBindingTest, QueriesFollowTheFileTypeNotTheContent) {
   };
 
   for (const Expectation& c : cases) {
-    StderrCapture capture;
+    DiagnosticCapture capture;
     MEDIAINFO_CONTEXT* context = MediaInfoOpenFile(c.path);
     ASSERT_NE(context, nullptr) << c.path;
     // Marks in the cached fields show which queries left them alone.
@@ -189,7 +189,7 @@ TEST_F(FakeBindingTest, QueriesFollowTheFileTypeNotTheContent) {
 }
 
 TEST_F(FakeBindingTest, AMissingValueReadsAsZeroWithoutAnyLine) {
-  StderrCapture capture;
+  DiagnosticCapture capture;
   MEDIAINFO_CONTEXT* context = MediaInfoOpenFile("empty.avi");
   ASSERT_NE(context, nullptr);
   EXPECT_EQ(MediaInfoGetWidth(context), 0);
@@ -197,7 +197,7 @@ TEST_F(FakeBindingTest, AMissingValueReadsAsZeroWithoutAnyLine) {
   EXPECT_EQ(MediaInfoGetVideoFramerate(context), 0.0);
   EXPECT_EQ(MediaInfoGetAudioChannels(context), 0);
   EXPECT_EQ(capture.Take(), "");
-  StderrCapture closing;
+  DiagnosticCapture closing;
   MediaInfoCloseFile(context);
 }
 
@@ -221,7 +221,7 @@ TEST_F(FakeBindingTest, AFailedOpenWritesOneLineAndReleasesEverything) {
   for (const Case& c : cases) {
     fake_.Script(c.script);
     fake_.ClearLog();
-    StderrCapture capture;
+    DiagnosticCapture capture;
     EXPECT_EQ(MediaInfoOpenFile(c.path), nullptr) << (c.path ? c.path : "(null)");
     EXPECT_EQ(capture.Take(), c.line) << (c.path ? c.path : "(null)");
     EXPECT_EQ(Calls(), c.calls) << (c.path ? c.path : "(null)");
@@ -243,14 +243,14 @@ TEST_F(FakeBindingTest, AllocationFailuresAreReportedBeforeAnythingElse) {
     metascope::SetAllocationFailureHookForTesting(c.hook);
     for (const char* path : {"clip.mp4", "", "clip.webm"}) {
       fake_.ClearLog();
-      StderrCapture capture;
+      DiagnosticCapture capture;
       EXPECT_EQ(MediaInfoOpenFile(path), nullptr);
       EXPECT_EQ(capture.Take(), c.line) << '"' << path << '"';
       EXPECT_EQ(Calls(), Strings{}) << "no instance may be made";
     }
   }
   metascope::SetAllocationFailureHookForTesting(nullptr);
-  StderrCapture capture;
+  DiagnosticCapture capture;
   MEDIAINFO_CONTEXT* context = MediaInfoOpenFile("clip.mp4");
   EXPECT_NE(context, nullptr);
   MediaInfoCloseFile(context);
@@ -277,7 +277,7 @@ TEST_F(FakeBindingTest, ANullHandleGivesTheFixedResultAndOneLine) {
       {"AudioBitrate", [] { return double(MediaInfoGetAudioBitrate(nullptr)); }, -286, 285},
   };
   for (const Case& c : cases) {
-    StderrCapture capture;
+    DiagnosticCapture capture;
     EXPECT_EQ(c.call(), c.result) << c.name;
     EXPECT_EQ(capture.Take(), ErrorLine("invaild params !", c.line)) << c.name;
   }
@@ -293,7 +293,7 @@ TEST_F(FakeBindingTest, ALongPathIsStoredCutButOpenedWhole) {
     const std::string path = "/" + std::string(length - 5, 'd') + ".mp4";
     ASSERT_EQ(path.size(), length);
     fake_.ClearLog();
-    StderrCapture capture;
+    DiagnosticCapture capture;
     MEDIAINFO_CONTEXT* context = MediaInfoOpenFile(path.c_str());
     ASSERT_NE(context, nullptr) << length;
     EXPECT_EQ(Calls(), (Strings{"New", "Open " + path})) << "MediaInfo gets the whole path";
@@ -303,7 +303,7 @@ TEST_F(FakeBindingTest, ALongPathIsStoredCutButOpenedWhole) {
 }
 
 TEST_F(FakeBindingTest, OpenFilesShareOneLoadThatOutlivesThem) {
-  StderrCapture capture;
+  DiagnosticCapture capture;
   MEDIAINFO_CONTEXT* first = MediaInfoOpenFile("one.mp4");
   ASSERT_NE(first, nullptr);
   const unsigned loads = metascope::MediaInfoLibraryLoadCount();
@@ -319,7 +319,7 @@ TEST_F(FakeBindingTest, OpenFilesShareOneLoadThatOutlivesThem) {
 }
 
 TEST_F(FakeBindingTest, AReportLongerThanTheLineBufferIsCutAtClose) {
-  StderrCapture capture;
+  DiagnosticCapture capture;
   MEDIAINFO_CONTEXT* context = MediaInfoOpenFile("big.mov");
   ASSERT_NE(context, nullptr);
   fake_.Script("inform=" + std::string(300000, 'r') + "\n");

@@ -1,8 +1,9 @@
 // A stand-in for the MediaInfo library, built by the tests.
 //
 // It exports the 28 entry points of the flat 8-bit interface (27 when built
-// with FAKE_OMIT_COUNT_GET_FILES), answers from a script file and appends one
-// line per call to a log file:
+// with FAKE_OMIT_COUNT_GET_FILES) under their plain names, with the calling
+// convention of the real library (__stdcall on Windows), answers from a
+// script file and appends one line per call to a log file:
 //   FAKE_MEDIAINFO_SCRIPT  lines "key=value"; keys: "open" (Open's result,
 //                          default 1), "new" ("null" makes New fail),
 //                          "inform" (the report), "get <kind> <parameter>"
@@ -16,7 +17,13 @@
 #include <map>
 #include <string>
 
+#if defined(_WIN32)
+#define FAKE_EXPORT extern "C" __declspec(dllexport)
+#define FAKE_CALL __stdcall
+#else
 #define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
+#define FAKE_CALL
+#endif
 
 namespace {
 
@@ -27,7 +34,7 @@ struct Instance {
 void Log(const std::string& line) {
   const char* path = std::getenv("FAKE_MEDIAINFO_LOG");
   if (path == nullptr) return;
-  if (std::FILE* f = std::fopen(path, "a")) {
+  if (std::FILE* f = std::fopen(path, "ab")) {
     std::fprintf(f, "%s\n", line.c_str());
     std::fclose(f);
   }
@@ -63,40 +70,40 @@ __attribute__((destructor)) void OnUnload() { Log("unload"); }
 
 }  // namespace
 
-FAKE_EXPORT void* MediaInfoA_New() {
+FAKE_EXPORT void* FAKE_CALL MediaInfoA_New() {
   Log("New");
   if (Lookup("new", "") == "null") return nullptr;
   return new Instance;
 }
-FAKE_EXPORT void MediaInfoA_Delete(void* handle) {
+FAKE_EXPORT void FAKE_CALL MediaInfoA_Delete(void* handle) {
   Log("Delete");
   delete static_cast<Instance*>(handle);
 }
-FAKE_EXPORT std::size_t MediaInfoA_Open(void*, const char* path) {
+FAKE_EXPORT std::size_t FAKE_CALL MediaInfoA_Open(void*, const char* path) {
   Log(std::string("Open ") + path);
   return std::strtoul(Lookup("open", "1").c_str(), nullptr, 10);
 }
-FAKE_EXPORT void MediaInfoA_Close(void*) { Log("Close"); }
-FAKE_EXPORT const char* MediaInfoA_Get(void* handle, int kind, std::size_t number, const char* parameter,
+FAKE_EXPORT void FAKE_CALL MediaInfoA_Close(void*) { Log("Close"); }
+FAKE_EXPORT const char* FAKE_CALL MediaInfoA_Get(void* handle, int kind, std::size_t number, const char* parameter,
                                        int infoKind, int searchKind) {
   Log("Get " + std::to_string(kind) + " " + std::to_string(number) + " " + parameter + " " +
       std::to_string(infoKind) + " " + std::to_string(searchKind));
   return Keep(handle, Lookup("get " + std::to_string(kind) + " " + parameter, ""));
 }
-FAKE_EXPORT const char* MediaInfoA_Option(void* handle, const char* option, const char* value) {
+FAKE_EXPORT const char* FAKE_CALL MediaInfoA_Option(void* handle, const char* option, const char* value) {
   Log(std::string("Option ") + option + "=" + value);
   return Keep(handle, "");
 }
-FAKE_EXPORT const char* MediaInfoA_Inform(void* handle, std::size_t reserved) {
+FAKE_EXPORT const char* FAKE_CALL MediaInfoA_Inform(void* handle, std::size_t reserved) {
   Log("Inform " + std::to_string(reserved));
   return Keep(handle, Lookup("inform", "fake report"));
 }
 
 // Present so that the library counts as complete; never called by the probe.
-#define FAKE_UNUSED(name, result, params, value)   \
-  FAKE_EXPORT result name params {                 \
-    Log(#name);                                    \
-    return value;                                  \
+#define FAKE_UNUSED(name, result, params, value) \
+  FAKE_EXPORT result FAKE_CALL name params {     \
+    Log(#name);                                  \
+    return value;                                \
   }
 FAKE_UNUSED(MediaInfoListA_New, void*, (), nullptr)
 FAKE_UNUSED(MediaInfoListA_Open, std::size_t, (void*, const char*, int), 0)
@@ -119,5 +126,5 @@ FAKE_UNUSED(MediaInfoListA_Count_Get, std::size_t, (void*, std::size_t, int, std
 #if !defined(FAKE_OMIT_COUNT_GET_FILES)
 FAKE_UNUSED(MediaInfoListA_Count_Get_Files, std::size_t, (void*), 0)
 #endif
-FAKE_EXPORT void MediaInfoListA_Delete(void*) { Log("MediaInfoListA_Delete"); }
-FAKE_EXPORT void MediaInfoListA_Close(void*, std::size_t) { Log("MediaInfoListA_Close"); }
+FAKE_EXPORT void FAKE_CALL MediaInfoListA_Delete(void*) { Log("MediaInfoListA_Delete"); }
+FAKE_EXPORT void FAKE_CALL MediaInfoListA_Close(void*, std::size_t) { Log("MediaInfoListA_Close"); }

@@ -13,19 +13,21 @@
 #include "MediaInfoBinding.h"
 #include "ProbeTestSupport.h"
 #include "libMetaScopeSDK.h"
+#include "platform/PlatformNames.h"
 
 namespace {
 
 using probetest::ErrorLine;
 using probetest::FakeMediaInfoFiles;
-using probetest::StderrCapture;
+using probetest::DiagnosticCapture;
 namespace fs = std::filesystem;
 
 #if LOAD_SCENARIO == 1
 TEST(MissingLibrary, EveryOpenTriesTheLoadAgain) {
   FakeMediaInfoFiles fake;
-  const fs::path where = fake.dir() / "libmediainfo.so.0";
-  metascope::SetMediaInfoLibraryNameForTesting(where.c_str());
+  const fs::path where = fake.dir() / platform::kMediaInfoLibraryName;
+  const std::string whereText = where.string();
+  metascope::SetMediaInfoLibraryNameForTesting(whereText.c_str());
 
   // Missing: supported files fail to open, the other checks still come first,
   // and no line mentions the library.
@@ -39,7 +41,7 @@ TEST(MissingLibrary, EveryOpenTriesTheLoadAgain) {
       {"song.mp3", ErrorLine("Open file fail!", 122)},
   };
   for (const auto& c : cases) {
-    StderrCapture capture;
+    DiagnosticCapture capture;
     EXPECT_EQ(MediaInfoOpenFile(c.path), nullptr) << c.path;
     EXPECT_EQ(capture.Take(), c.line) << c.path;
     EXPECT_FALSE(metascope::IsMediaInfoLibraryLoaded());
@@ -48,7 +50,7 @@ TEST(MissingLibrary, EveryOpenTriesTheLoadAgain) {
 
   // Once the library appears, the next open loads it and succeeds.
   fs::copy_file(FAKE_MEDIAINFO_PATH, where);
-  StderrCapture capture;
+  DiagnosticCapture capture;
   MEDIAINFO_CONTEXT* context = MediaInfoOpenFile("clip.mp4");
   ASSERT_NE(context, nullptr);
   EXPECT_TRUE(metascope::IsMediaInfoLibraryLoaded());
@@ -63,7 +65,7 @@ TEST(IncompleteLibrary, IsLoadedReleasedAndTreatedAsMissing) {
   metascope::SetMediaInfoLibraryNameForTesting(FAKE_INCOMPLETE_PATH);
   for (int attempt = 0; attempt < 2; ++attempt) {
     fake.ClearLog();
-    StderrCapture capture;
+    DiagnosticCapture capture;
     EXPECT_EQ(MediaInfoOpenFile("clip.mp4"), nullptr);
     EXPECT_EQ(capture.Take(), ErrorLine("Open file fail!", 122));
     // Mapped, found lacking MediaInfoListA_Count_Get_Files, unmapped; nothing called.
@@ -84,7 +86,7 @@ TEST(FirstLoad, IsSafeWhenThreadsOpenTheirFirstFilesTogether) {
   std::atomic<int> ready{0};
   std::atomic<int> widths{0};
   std::vector<std::thread> threads;
-  StderrCapture capture;
+  DiagnosticCapture capture;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&] {
       ready.fetch_add(1);

@@ -1,9 +1,11 @@
 // Helpers shared by the probe tests: temporary folders, the fake MediaInfo
-// library's script and log, and capture of the diagnostic lines.
+// library's script and log, and capture of the diagnostic lines (standard
+// error on Linux, the debugger output on Windows).
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -67,16 +69,52 @@ inline std::string DebugLine(const std::string& text) {
   return "debug =  MediaInfo: " + text + "  from file <.\\libMetaScopeSDK>, line 308.\n";
 }
 
+#if defined(_WIN32)
+// Captures the texts written to the debugger output while it lives. The test
+// program runs under debugcapture, which appends each text to the file named
+// by VIDORRA_DEBUG_OUTPUT_FILE before the writing call returns, so a capture
+// only has to read what was appended since it began. (googletest itself
+// writes each failure message to the debugger output too, so after a failed
+// assertion a capture may hold that message as well.)
+class DiagnosticCapture {
+ public:
+  DiagnosticCapture() {
+    const char* file = std::getenv("VIDORRA_DEBUG_OUTPUT_FILE");
+    if (file == nullptr) {
+      ADD_FAILURE() << "debugger output cannot be captured: run this program under debugcapture";
+      return;
+    }
+    path_ = file;
+    std::error_code ec;
+    const auto size = fs::file_size(path_, ec);
+    start_ = ec ? 0 : size;
+  }
+  DiagnosticCapture(const DiagnosticCapture&) = delete;
+  DiagnosticCapture& operator=(const DiagnosticCapture&) = delete;
+  std::string Take() {
+    if (path_.empty()) return {};
+    const std::string all = ReadText(path_);
+    return start_ < all.size() ? all.substr(start_) : std::string();
+  }
+
+ private:
+  fs::path path_;
+  std::uintmax_t start_ = 0;
+};
+
+inline void SetEnv(const char* name, const std::string& value) { _putenv_s(name, value.c_str()); }
+inline void UnsetEnv(const char* name) { _putenv_s(name, ""); }
+#else
 // Captures what is written to the process's standard error (file descriptor
 // 2, where the diagnostic lines go) while it lives.
-class StderrCapture {
+class DiagnosticCapture {
  public:
-  StderrCapture() { testing::internal::CaptureStderr(); }
-  ~StderrCapture() {
+  DiagnosticCapture() { testing::internal::CaptureStderr(); }
+  ~DiagnosticCapture() {
     if (!taken_) testing::internal::GetCapturedStderr();
   }
-  StderrCapture(const StderrCapture&) = delete;
-  StderrCapture& operator=(const StderrCapture&) = delete;
+  DiagnosticCapture(const DiagnosticCapture&) = delete;
+  DiagnosticCapture& operator=(const DiagnosticCapture&) = delete;
   std::string Take() {
     taken_ = true;
     return testing::internal::GetCapturedStderr();
@@ -86,18 +124,22 @@ class StderrCapture {
   bool taken_ = false;
 };
 
+inline void SetEnv(const char* name, const std::string& value) { setenv(name, value.c_str(), 1); }
+inline void UnsetEnv(const char* name) { unsetenv(name); }
+#endif
+
 // The fake library's script and call log, in files named by environment
 // variables that the fake reads at every call.
 class FakeMediaInfoFiles {
  public:
   FakeMediaInfoFiles() : script_(dir_.path() / "script.txt"), log_(dir_.path() / "log.txt") {
-    setenv("FAKE_MEDIAINFO_SCRIPT", script_.c_str(), 1);
-    setenv("FAKE_MEDIAINFO_LOG", log_.c_str(), 1);
+    SetEnv("FAKE_MEDIAINFO_SCRIPT", script_.string());
+    SetEnv("FAKE_MEDIAINFO_LOG", log_.string());
     WriteText(script_, "");
   }
   ~FakeMediaInfoFiles() {
-    unsetenv("FAKE_MEDIAINFO_SCRIPT");
-    unsetenv("FAKE_MEDIAINFO_LOG");
+    UnsetEnv("FAKE_MEDIAINFO_SCRIPT");
+    UnsetEnv("FAKE_MEDIAINFO_LOG");
   }
   void Script(const std::string& text) { WriteText(script_, text); }
   std::vector<std::string> Log() const { return Lines(ReadText(log_)); }

@@ -13,7 +13,7 @@
 namespace {
 
 using probetest::ErrorLine;
-using probetest::StderrCapture;
+using probetest::DiagnosticCapture;
 using probetest::TempDir;
 namespace fs = std::filesystem;
 
@@ -29,7 +29,7 @@ struct Answers {
 
 // Opens, asks everything, closes; the diagnostic output goes to `written`.
 bool Probe(const fs::path& path, Answers& a, std::string* written = nullptr) {
-  StderrCapture capture;
+  DiagnosticCapture capture;
   MEDIAINFO_CONTEXT* context = MediaInfoOpenFile(path.c_str());
   if (context == nullptr) {
     if (written) *written = capture.Take();

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# prefix.sh start|stop PREFIX
+#
+# start: makes a fresh wine prefix in PREFIX (any old one is removed first),
+#        with crash dialogs off so that a crashing program cannot block a
+#        headless run, and leaves its wineserver running for the tests that
+#        follow (it ends by itself 30 s after the last program).
+# stop:  ends the prefix's wineserver and every program still running in it.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+action=${1:?usage: prefix.sh start|stop PREFIX}
+prefix=$(realpath -m "${2:?usage: prefix.sh start|stop PREFIX}")
+source "$here/env.sh" "$prefix"
+
+case "$action" in
+  start)
+    if [[ -d "$prefix" ]]; then
+      "$WINESERVER" -k >/dev/null 2>&1 || true
+      rm -rf "$prefix"
+    fi
+    mkdir -p "$prefix"
+    # Started first with a persistence of 30 s, so that the programs of the
+    # run share one server instead of each starting its own.
+    "$WINESERVER" -p30 </dev/null >/dev/null 2>&1
+    # No display for the set-up: nothing of it may open a window.
+    timeout 300 env -u DISPLAY -u WAYLAND_DISPLAY "$WINE64" wineboot -i >/dev/null 2>&1
+    timeout 60 "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+      >/dev/null 2>&1
+    # Read back: the setting must be there, or a crash could hang the run.
+    if ! timeout 60 "$WINE64" reg query 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog 2>/dev/null |
+        tr -d '\r' | grep -Eq 'ShowCrashDialog[[:space:]]+REG_DWORD[[:space:]]+0x0'; then
+      echo "prefix: ShowCrashDialog could not be set in $prefix" >&2
+      exit 1
+    fi
+    echo "prefix: $prefix ready"
+    ;;
+  stop)
+    if [[ -d "$prefix" ]]; then "$WINESERVER" -k >/dev/null 2>&1 || true; fi
+    echo "prefix: $prefix stopped"
+    ;;
+  *)
+    echo "usage: prefix.sh start|stop PREFIX" >&2
+    exit 2
+    ;;
+esac
