@@ -1,0 +1,33 @@
+// Decoding PNG files into separate colour and alpha planes.
+//
+// Linux: libpng. Windows: the Windows Imaging Component.
+// Whatever the file's colour type and depth, the result has 8 bits per sample:
+// palette and grey images are expanded to RGB, 16-bit samples are cut to 8,
+// and a transparency chunk or an alpha channel becomes the alpha plane.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct DecodedImage {
+  int width = 0;
+  int height = 0;
+  bool hasAlpha = false;
+  std::vector<std::uint8_t> rgb;    // width * height * 3 bytes, row 0 at the top, R G B
+  std::vector<std::uint8_t> alpha;  // width * height bytes when hasAlpha, else empty
+};
+
+// The largest width or height accepted; larger images are refused.
+inline constexpr int kMaxDecodedDimension = 16384;
+
+// Decodes the PNG file held in `data`. On success fills `out` and returns true.
+// On any failure (not a PNG, truncated, corrupt, too large, out of memory)
+// returns false with a short description in `error` and leaves `out` empty.
+bool DecodePng(const std::uint8_t* data, std::size_t size, DecodedImage& out,
+               std::string& error) noexcept;
+
+}  // namespace platform

@@ -1,0 +1,113 @@
+// The control base: bounds, cursor, mouse input and repainting.
+//
+// A control lives on an owner that implements RepaintSink (the form; a
+// recorder in tests). The owner delivers input through the Perform* calls,
+// in control coordinates; the control answers through the protected virtual
+// handlers, whose base versions raise the On* events.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace ui {
+
+class TControl;
+class TPngImage;
+
+enum TCursor : int { crDefault = 0, crArrow = -2, crHandPoint = -21 };
+
+enum TMouseButton : std::uint8_t { mbLeft = 0, mbRight = 1, mbMiddle = 2 };
+
+enum TShiftFlag : std::uint8_t {
+  ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32
+};
+using TShiftState = std::uint8_t;  // a set of TShiftFlag bits
+
+// Where a control's drawing goes.
+class RepaintSink {
+ public:
+  // Draw `control` now, before returning.
+  virtual void RepaintNow(TControl& control) = 0;
+  // Draw `control` in the next paint cycle.
+  virtual void InvalidateControl(TControl& control) = 0;
+
+ protected:
+  ~RepaintSink() = default;
+};
+
+using TNotifyEvent = std::function<void(TControl& sender)>;
+using TMouseEvent =
+    std::function<void(TControl& sender, TMouseButton button, TShiftState shift, int x, int y)>;
+
+class TControl {
+ public:
+  explicit TControl(RepaintSink* owner);
+  virtual ~TControl();
+  TControl(const TControl&) = delete;
+  TControl& operator=(const TControl&) = delete;
+
+  RepaintSink* Owner() const { return owner_; }
+  void SetOwner(RepaintSink* owner) { owner_ = owner; }
+
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void SetLeft(int left) { SetBounds(left, top_, width_, height_); }
+  void SetTop(int top) { SetBounds(left_, top, width_, height_); }
+  void SetWidth(int width) { SetBounds(left_, top_, width, height_); }
+  void SetHeight(int height) { SetBounds(left_, top_, width_, height); }
+  // Moves and sizes the control (a negative size is taken as 0). When anything
+  // changed, WindowPosChanged runs before this returns; whatever it throws
+  // reaches the caller, with the new bounds already in force.
+  void SetBounds(int left, int top, int width, int height);
+
+  TCursor Cursor() const { return cursor_; }
+  void SetCursor(TCursor cursor) { cursor_ = cursor; }
+
+  // The framework's enabled state: a disabled control gets no input.
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled) { enabled_ = enabled; }
+
+  // Draw now through the owner / in the owner's next paint cycle.
+  void Repaint();
+  void Invalidate();
+
+  // Draws the control onto `surface`, a picture of the owner's client area.
+  virtual void PaintTo(TPngImage& surface) const;
+
+  // Input from the owner. A left-button release over the control, after the
+  // left button went down on it, is a click: Click runs before MouseUp.
+  void PerformMouseEnter();
+  void PerformMouseLeave();
+  void PerformMouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  void PerformMouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  bool ContainsPoint(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TNotifyEvent OnClick;
+
+ protected:
+  virtual void MouseEnter();
+  virtual void MouseLeave();
+  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void Click();
+  // After every change of position or size.
+  virtual void WindowPosChanged() {}
+
+ private:
+  RepaintSink* owner_;
+  int left_ = 0;
+  int top_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+  TCursor cursor_ = crDefault;
+  bool enabled_ = true;
+  bool leftPressed_ = false;
+};
+
+}  // namespace ui
