@@ -116,7 +116,7 @@ TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths)
   timerScheduleInstall = CreateTimer();
   timerScheduleInstall->SetEnabled(false);
   timerScheduleInstall->SetInterval(1000);
-  timerScheduleInstall->OnTimer = [this](ui::TTimer& sender) { timerScheduleInstallTimer(sender); };
+  timerScheduleInstall->SetOnTimer([this](ui::TTimer& sender) { timerScheduleInstallTimer(sender); });
 
   OnCreate = [this](ui::TForm& sender) { FormCreate(sender); };
   OnShow = [this](ui::TForm& sender) { FormShow(sender); };

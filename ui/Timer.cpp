@@ -2,6 +2,8 @@
 
 #include "ui/Application.h"
 
+#include <utility>
+
 namespace ui {
 
 TTimer::TTimer(TApplication& application) : application_(application) {}
@@ -20,9 +22,14 @@ void TTimer::SetInterval(int interval) {
   Restart();
 }
 
+void TTimer::SetOnTimer(TTimerEvent handler) {
+  onTimer_ = std::move(handler);
+  Restart();
+}
+
 void TTimer::Restart() {
   Stop();
-  if (!enabled_ || interval_ <= 0) return;
+  if (!enabled_ || interval_ <= 0 || !onTimer_) return;
   running_ = application_.System().StartTimer(interval_);
   application_.RegisterTimer(running_, *this);
 }
@@ -41,7 +48,9 @@ void TTimer::Tick(std::uint64_t id) {
   application_.UnregisterTimer(running_);
   running_ = 0;
   Restart();
-  if (OnTimer) OnTimer(*this);
+  // A copy: the handler may replace itself.
+  const TTimerEvent handler = onTimer_;
+  if (handler) handler(*this);
 }
 
 }  // namespace ui

@@ -1,5 +1,5 @@
-// A timer component: while enabled, raises OnTimer every Interval
-// milliseconds, delivered through the application's message loop. Ticks do
+// A timer component: while enabled, with an interval above 0 and a handler,
+// raises OnTimer every Interval milliseconds, delivered through the application's message loop. Ticks do
 // not pile up: while the loop is held up, at most one tick waits.
 #pragma once
 
@@ -28,7 +28,8 @@ class TTimer {
   int Interval() const { return interval_; }
   void SetInterval(int interval);
 
-  TTimerEvent OnTimer;
+  const TTimerEvent& OnTimer() const { return onTimer_; }
+  void SetOnTimer(TTimerEvent handler);
 
   // From the application: the platform's timer `id` fell due.
   void Tick(std::uint64_t id);
@@ -40,6 +41,7 @@ class TTimer {
   TApplication& application_;
   bool enabled_ = true;
   int interval_ = 1000;
+  TTimerEvent onTimer_;
   std::uint64_t running_ = 0;  // the platform timer under way, 0 for none
 };
 

@@ -121,6 +121,15 @@ class SdlWindowSystem final : public WindowSystem {
       SDL_Quit();
       return false;
     }
+    // Without a display SDL falls back to drivers that show nothing; a
+    // window nobody can see is no window, unless that driver was asked for.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* wanted = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver != nullptr && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) &&
+        (wanted == nullptr || SDL_strcasecmp(wanted, driver) != 0)) {
+      error = std::string("no display (SDL chose the ") + driver + " driver)";
+      return false;
+    }
     timerEvent_ = SDL_RegisterEvents(1);
     timerEventType_.store(timerEvent_);
     if (timerEvent_ == static_cast<Uint32>(-1)) {
