@@ -116,6 +116,10 @@ class SdlWindowSystem final : public WindowSystem {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // X11 (a Wayland desktop has XWayland): SDL's other drivers either show
+    // nothing or complain on standard error when they find no display.
+    // SDL_VIDEODRIVER, when set, still decides.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
       error = SDL_GetError();
       SDL_Quit();

@@ -211,7 +211,7 @@ class MainWindowE2E : public ::testing::Test {
                                              {"WAYLAND_DISPLAY", std::nullopt},
                                              {"TAVREL_DIR", state_.string()},
                                              {"TAVREL_ACTION", action},
-                                             {"LSAN_OPTIONS", "suppressions=" VIDORRA_LSAN_SUPPRESSIONS}});
+                                             {"LSAN_OPTIONS", "print_suppressions=0:suppressions=" VIDORRA_LSAN_SUPPRESSIONS}});
   }
 
   // Starts the launcher with one argument, so that it asks the
