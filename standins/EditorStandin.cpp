@@ -112,7 +112,10 @@ void WaitForEndSignal() {
 
 int main(int argc, char** argv) {
   std::string joined;
-  for (int i = 1; i < argc; ++i) joined += (i > 1 ? " " : "") + std::string(argv[i]);
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) joined.push_back(' ');
+    joined.append(argv[i]);
+  }
   const std::string pid = std::to_string(::getpid());
   standins::AppendLogLine(STANDIN_NAME, {{"args", joined}, {"argc", std::to_string(argc - 1)}, {"pid", pid}});
   {
