@@ -6,6 +6,16 @@
 
 namespace launcher {
 
+namespace {
+// The application object handed to the update-service library: it exists
+// for the whole process, before any window does, and is opaque to the
+// library.
+struct TApplicationObject {
+} Application;
+}  // namespace
+
+void* ApplicationObject() noexcept { return &Application; }
+
 std::u16string CallUpdateServiceStart(const TUpdateServiceStartCall& call) {
   const TLibraryText serverUrl(call.serverUrl);
   const TLibraryText vendorCode(call.vendorCode);

@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds the release and runs the main job.
+# Sets up the machine, builds the release, installs the launcher with its
+# stand-ins (update-service library, starter, Core/Vidorra, Core/Snipwell)
+# into build/release/install and starts it: on a machine with a display the
+# launcher's window appears.
 #
-# For now the main job is the media probe: metascope on the sample media
-# files (or on the files given as arguments).
+#   bash scripts/run.sh            the launcher
+#   bash scripts/run.sh probe [FILE...]   the media probe on FILEs (default:
+#                                         the sample media files)
+#
+# The stand-ins keep their log and the installed update check in
+# $TAVREL_DIR (default ~/.local/state/Tavrel).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -11,11 +18,26 @@ bash scripts/setup.sh
 cmake --preset release >/dev/null
 cmake --build --preset release
 
-files=("$@")
-if ((${#files[@]} == 0)); then
-  files=(tests/fixtures/media/clip.mp4 tests/fixtures/media/noaudio.mkv
-         tests/fixtures/media/tone.mp3 tests/fixtures/media/image.png)
+if [[ "${1:-}" == "probe" ]]; then
+  shift
+  files=("$@")
+  if ((${#files[@]} == 0)); then
+    files=(tests/fixtures/media/clip.mp4 tests/fixtures/media/noaudio.mkv
+           tests/fixtures/media/tone.mp3 tests/fixtures/media/image.png)
+  fi
+  # The library's diagnostic lines go to standard error; the answers to
+  # standard output.
+  exec build/release/bin/metascope "${files[@]}" 2>/dev/null
 fi
-# The library's diagnostic lines (the MediaInfo report of every close) go to
-# standard error; the answers go to standard output.
-exec build/release/bin/metascope "${files[@]}" 2>/dev/null
+
+install_dir="$root/build/release/install"
+cmake --install build/release --component launcher --prefix "$install_dir" >/dev/null
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+  echo "run: no display; the launcher is installed in $install_dir" >&2
+  exit 1
+fi
+echo "run: starting $install_dir/VidorraMain"
+# Without arguments the launcher asks the update-service stand-in (as root) or
+# hands over to the starter stand-in, which starts it again with an argument
+# (otherwise): either way the window is shown.
+exec "$install_dir/VidorraMain"

@@ -4,8 +4,10 @@
 
 #include <spawn.h>
 #include <sys/types.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <new>
 #include <string>
 #include <vector>
@@ -46,6 +48,60 @@ void StartProgram(const std::u16string& program, const std::vector<std::u16strin
     // posix_spawn, not spawnp: the path is used as given, never searched for.
     (void)::posix_spawn(&child, path.c_str(), nullptr, nullptr, argv.data(), environ);
   } catch (const std::bad_alloc&) {
+  }
+}
+
+namespace {
+
+// argv for posix_spawn: the program's path first, then the arguments.
+struct ArgumentVector {
+  std::vector<std::string> texts;
+  std::vector<char*> pointers;
+
+  ArgumentVector(const std::string& path, const std::vector<std::u16string>& arguments) {
+    texts.reserve(arguments.size() + 1);
+    texts.push_back(path);
+    for (const auto& argument : arguments) texts.push_back(Utf8FromUtf16(argument));
+    pointers.reserve(texts.size() + 1);
+    for (auto& text : texts) pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+  }
+};
+
+}  // namespace
+
+ChildProcess::~ChildProcess() {
+  // Not waited for: collect it if it has ended already; otherwise init will.
+  if (id_ != 0) (void)::waitpid(static_cast<pid_t>(id_), nullptr, WNOHANG);
+}
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
+  if (this != &other) {
+    ChildProcess old(id_);
+    id_ = other.id_;
+    other.id_ = 0;
+  }
+  return *this;
+}
+
+void ChildProcess::Wait() noexcept {
+  if (id_ == 0) return;
+  while (::waitpid(static_cast<pid_t>(id_), nullptr, 0) < 0 && errno == EINTR) {
+  }
+  id_ = 0;
+}
+
+ChildProcess StartChildProcess(const std::u16string& program,
+                               const std::vector<std::u16string>& arguments) noexcept {
+  try {
+    const std::string path = Utf8FromUtf16(program);
+    if (path.empty()) return {};
+    ArgumentVector argv(path, arguments);
+    pid_t child = 0;
+    if (::posix_spawn(&child, path.c_str(), nullptr, nullptr, argv.pointers.data(), environ) != 0) return {};
+    return ChildProcess(child);
+  } catch (const std::bad_alloc&) {
+    return {};
   }
 }
 

@@ -1,0 +1,173 @@
+#include "launcher/MainFrm.h"
+
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "cmake/EmbeddedFile.h"
+#include "launcher/UpdateServiceCalls.h"
+#include "platform/FileSystem.h"
+#include "platform/PlatformNames.h"
+#include "platform/Process.h"
+
+namespace vidorra {
+const TEmbeddedFile* FindLauncherPictures(std::string_view fileName);
+}
+
+namespace launcher {
+
+TfrmMain* frmMain = nullptr;
+
+namespace {
+
+constexpr int kClientWidth = 858;
+constexpr int kClientHeight = 518;
+
+void LoadPicture(ui::TPicture& picture, std::string_view fileName) {
+  if (const vidorra::TEmbeddedFile* file = vidorra::FindLauncherPictures(fileName))
+    (void)picture.LoadFromBytes(file->data, file->size);
+}
+
+// One image button of the layout. `images` names the pictures
+// "<images>-normal.png" and so on; `disabledImage` whether it has one.
+struct TButtonLayout {
+  int left, top, width, height;
+  const char* images;
+  bool disabledImage;
+};
+
+void LayOutButton(ui::TForm& form, controls::TQbVclImageButton& button, const TButtonLayout& layout) {
+  button.SetBounds(layout.left, layout.top, layout.width, layout.height);
+  form.SetAnchors(button, ui::akTop | ui::akRight);
+  button.SetCursor(ui::crArrow);
+  button.SetEnabled(true);
+  button.SetTransparent(true);
+  button.SetCaption(u"");
+
+  ui::TFont& font = button.Font();
+  font.SetName(u"Tahoma");
+  font.SetHeight(-11);
+  font.SetStyle(ui::fsBold);
+  font.SetColor(0x000000);
+  ui::TFont& fontDisable = button.FontDisable();
+  fontDisable.SetName(u"Tahoma");
+  fontDisable.SetHeight(-11);
+  fontDisable.SetStyle(ui::fsBold);
+  fontDisable.SetColor(0x808080);
+
+  button.SetCaptionAlign(controls::taCustom);
+  button.SetCaptionLeft(40);
+  button.SetCaptionTop(8);
+  button.SetPicSmallPosLeft(10);
+  button.SetPicSmallPosTop(7);
+  button.SetEnableAnimation(false);
+  button.SetAnimationStart(0);
+  button.SetAnimationEnd(64);
+  button.SetAnimationParam(4);
+
+  const std::string prefix = layout.images;
+  LoadPicture(button.PicNormal(), prefix + "-normal.png");
+  LoadPicture(button.PicMouseOn(), prefix + "-mouseon.png");
+  LoadPicture(button.PicMouseDown(), prefix + "-mousedown.png");
+  if (layout.disabledImage) LoadPicture(button.PicDisabled(), prefix + "-disabled.png");
+  button.Picture().Assign(button.PicNormal());
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths)
+    : ui::TForm(application, {kClientWidth, kClientHeight, ui::bsNone}), paths_(std::move(paths)) {
+  SetColor(ui::clBtnFace);
+  Font().SetName(u"Tahoma");
+  Font().SetHeight(-11);
+  Font().SetStyle(0);
+  Font().SetColor(ui::clWindowText);
+  Font().SetCharset(ui::DEFAULT_CHARSET);
+  SetTag(0);
+  ui::TPicture icon;
+  LoadPicture(icon, "icon-128.png");
+  if (const ui::TPngImage* image = icon.Graphic()) SetIcon(*image);
+
+  // Creation order is stacking order: the background at the bottom.
+  imgBK = CreateControl<ui::TPictureView>();
+  imgBK->SetBounds(0, 0, kClientWidth, kClientHeight);
+  imgBK->SetAutoSize(true);
+  LoadPicture(imgBK->Picture(), "background.png");
+  imgBK->OnMouseDown = [this](ui::TControl& sender, ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
+    imgBKMouseDown(sender, button, shift, x, y);
+  };
+
+  btnCloseFrm = CreateControl<controls::TQbVclImageButton>();
+  LayOutButton(*this, *btnCloseFrm, {834, 4, 20, 20, "close", false});
+  btnCloseFrm->OnClick = [this](ui::TControl& sender) { btnCloseFrmClick(sender); };
+
+  btnEdit = CreateControl<controls::TQbVclImageButton>();
+  LayOutButton(*this, *btnEdit, {251, 170, 171, 165, "edit", true});
+  btnEdit->OnClick = [this](ui::TControl& sender) { btnEditClick(sender); };
+
+  btnCut = CreateControl<controls::TQbVclImageButton>();
+  LayOutButton(*this, *btnCut, {428, 170, 171, 78, "cut", true});
+  btnCut->OnClick = [this](ui::TControl& sender) { btnCutClick(sender); };
+
+  btnJoin = CreateControl<controls::TQbVclImageButton>();
+  LayOutButton(*this, *btnJoin, {428, 257, 171, 78, "join", true});
+  btnJoin->OnClick = [this](ui::TControl& sender) { btnJoinClick(sender); };
+
+  timerScheduleInstall = CreateTimer();
+  timerScheduleInstall->SetEnabled(false);
+  timerScheduleInstall->SetInterval(1000);
+  timerScheduleInstall->SetOnTimer([this](ui::TTimer& sender) { timerScheduleInstallTimer(sender); });
+
+  OnCreate = [this](ui::TForm& sender) { FormCreate(sender); };
+  OnShow = [this](ui::TForm& sender) { FormShow(sender); };
+}
+
+void TfrmMain::imgBKMouseDown(ui::TControl&, ui::TMouseButton, ui::TShiftState, int, int) {
+  ReleaseCapture();
+  Perform(ui::WM_SYSCOMMAND, ui::SC_DRAGMOVE, 0);
+}
+
+void TfrmMain::btnCloseFrmClick(ui::TControl&) { Close(); }
+
+void TfrmMain::FormCreate(ui::TForm&) {
+  Application().SetTitle(u"Vidorra");
+  SetCaption(Application().Title());
+}
+
+void TfrmMain::btnEditClick(ui::TControl&) { StartCoreProgram(platform::kEditorProgramPath, u"-onlymain"); }
+
+void TfrmMain::btnCutClick(ui::TControl&) { StartCoreProgram(platform::kCutterProgramPath, u"cut"); }
+
+void TfrmMain::btnJoinClick(ui::TControl&) { StartCoreProgram(platform::kCutterProgramPath, u"join"); }
+
+void TfrmMain::StartCoreProgram(const char16_t* programPath, const std::u16string& parameters) {
+  const std::u16string path = paths_.folder + programPath;
+  if (!platform::FileExists(path)) return;
+  (void)LaunchAndWait(path, parameters, true);
+}
+
+void TfrmMain::timerScheduleInstallTimer(ui::TTimer&) {
+  timerScheduleInstall->SetEnabled(false);
+  CallInstallUpdateCheck(paths_.ownPath);
+}
+
+void TfrmMain::FormShow(ui::TForm&) {
+  if (Tag() != 1) {
+    SetTag(1);
+    timerScheduleInstall->SetEnabled(true);
+  }
+}
+
+bool TfrmMain::LaunchAndWait(const std::u16string& path, const std::u16string& parameters, bool hideWindow) {
+  const std::u16string program = platform::FileExists(path) ? path : paths_.folder + path;
+  std::vector<std::u16string> arguments;
+  if (!parameters.empty()) arguments.push_back(parameters);
+  platform::ChildProcess child = platform::StartChildProcess(program, arguments);
+  if (!child.Started()) return false;
+  if (hideWindow) Hide();
+  child.Wait();
+  if (hideWindow) Show();
+  return true;
+}
+
+}  // namespace launcher

@@ -1,0 +1,56 @@
+// The launcher's main window: a fixed-size, borderless picture of the
+// product with a close button and three large image buttons that start the
+// editing programs and wait for them. Dragged by its background. About a
+// second after it is first shown, it asks the update-service library to
+// install the periodic update check.
+#pragma once
+
+#include <string>
+
+#include "controls/QbVclImageButton.h"
+#include "launcher/UserInterface.h"
+#include "ui/Application.h"
+#include "ui/Form.h"
+#include "ui/PictureView.h"
+#include "ui/Timer.h"
+
+namespace launcher {
+
+class TfrmMain : public ui::TForm {
+ public:
+  TfrmMain(ui::TApplication& application, TLauncherPaths paths);
+
+  ui::TPictureView* imgBK;
+  controls::TQbVclImageButton* btnCloseFrm;
+  controls::TQbVclImageButton* btnEdit;
+  controls::TQbVclImageButton* btnCut;
+  controls::TQbVclImageButton* btnJoin;
+  ui::TTimer* timerScheduleInstall;
+
+  void imgBKMouseDown(ui::TControl& Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X, int Y);
+  void btnCloseFrmClick(ui::TControl& Sender);
+  void FormCreate(ui::TForm& Sender);
+  void btnEditClick(ui::TControl& Sender);
+  void btnCutClick(ui::TControl& Sender);
+  void btnJoinClick(ui::TControl& Sender);
+  void timerScheduleInstallTimer(ui::TTimer& Sender);
+  void FormShow(ui::TForm& Sender);
+
+  // Starts `path` (taken relative to the launcher folder when no file exists
+  // at it) with `parameters` as its one argument (none when empty); with
+  // `hideWindow`, hides this window, waits for the program's process to end
+  // with no time limit, processing no message meanwhile, and shows the
+  // window again. False when the program could not be started: the window
+  // then stays as it was.
+  bool LaunchAndWait(const std::u16string& path, const std::u16string& parameters, bool hideWindow);
+
+ private:
+  void StartCoreProgram(const char16_t* programPath, const std::u16string& parameters);
+
+  TLauncherPaths paths_;
+};
+
+// The main window, while the user interface runs.
+extern TfrmMain* frmMain;
+
+}  // namespace launcher

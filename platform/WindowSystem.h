@@ -1,0 +1,123 @@
+// Top-level windows, their input, and timers delivered through the event
+// queue: what the user-interface framework's forms and application loop need
+// of the platform.
+//
+// Linux: SDL2 (platform/linux/SdlWindowSystem.cpp). Tests use a backend of
+// their own that records what would reach the screen.
+//
+// Everything here is called from the user-interface thread only.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+struct WindowParams {
+  int clientWidth = 0;
+  int clientHeight = 0;
+  bool borderless = false;
+  bool taskbarButton = true;  // fixed at creation
+};
+
+enum class CursorShape : std::uint8_t { Arrow, Hand };
+
+// A rectangle of client pixels.
+struct PixelRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
+// A frame to present: 3 bytes per pixel (R, G, B), `stride` bytes from one
+// row to the next, row 0 at the top; as large as the client area.
+struct FrameView {
+  const std::uint8_t* rgb = nullptr;
+  int width = 0;
+  int height = 0;
+  std::ptrdiff_t stride = 0;
+};
+
+// Straight (not premultiplied) RGBA, 4 bytes per pixel, rows top to bottom.
+struct IconView {
+  const std::uint8_t* rgba = nullptr;
+  int width = 0;
+  int height = 0;
+};
+
+class NativeWindow {
+ public:
+  virtual ~NativeWindow() = default;
+
+  // Identifies the window in events.
+  virtual std::uint32_t Id() const = 0;
+
+  // Maps the window and returns once it is mapped; the first show places it
+  // centred on the screen. Its contents are undefined until the next Present.
+  virtual void Show() = 0;
+  virtual void Hide() = 0;
+
+  virtual void SetTitle(std::u16string_view title) = 0;
+  virtual void SetIcon(const IconView& icon) = 0;
+
+  // Copies `rect` of `frame` to the screen; when this returns, the pixels are
+  // on the display server.
+  virtual void Present(const FrameView& frame, const PixelRect& rect) = 0;
+
+  // The client area's top-left corner in screen coordinates, and moving it.
+  virtual void GetPosition(int& x, int& y) const = 0;
+  virtual void Move(int x, int y) = 0;
+
+  virtual void SetCursor(CursorShape shape) = 0;
+};
+
+struct WindowEvent {
+  enum class Type : std::uint8_t {
+    None,
+    MouseMove,   // x, y in client coordinates; only while the pointer is inside or a button is held
+    MouseDown,   // button, x, y
+    MouseUp,     // button, x, y
+    MouseLeave,  // the pointer left the client area
+    Close,       // the user asked the window to close
+    Expose,      // the window's contents were lost and must be presented again
+    Timer,       // timer: a tick of the timer started under that id
+    Quit,        // the process was asked to end (e.g. SIGTERM)
+  };
+  enum Button : std::uint8_t { Left = 0, Right = 1, Middle = 2 };
+  enum Modifier : std::uint8_t { Shift = 1, Alt = 2, Ctrl = 4 };
+
+  Type type = Type::None;
+  std::uint32_t window = 0;
+  int x = 0;
+  int y = 0;
+  std::uint8_t button = Left;
+  std::uint8_t modifiers = 0;     // Modifier bits
+  std::uint8_t buttonsHeld = 0;   // bit (1 << Button) for every button held after the event
+  std::uint64_t timer = 0;
+};
+
+class WindowSystem {
+ public:
+  virtual ~WindowSystem() = default;
+
+  virtual std::unique_ptr<NativeWindow> CreateWindow(const WindowParams& params) = 0;
+
+  // Blocks until the next event.
+  virtual void WaitEvent(WindowEvent& event) = 0;
+
+  // Starts a one-shot timer: after `milliseconds` a Timer event with the
+  // returned id (never 0) is queued. A stopped timer queues nothing more, but
+  // a tick already queued is still delivered: compare ids.
+  virtual std::uint64_t StartTimer(int milliseconds) = 0;
+  virtual void StopTimer(std::uint64_t id) = 0;
+};
+
+// The platform's window system, or null (with a description in `error`) when
+// no display can be opened.
+std::unique_ptr<WindowSystem> OpenWindowSystem(std::string& error);
+
+}  // namespace platform

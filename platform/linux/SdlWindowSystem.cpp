@@ -1,0 +1,300 @@
+// The window system on SDL2 (X11). The settings below are what makes
+// presenting synchronous and input reliable under X11 and Xvfb:
+// - framebuffer acceleration off: SDL_UpdateWindowSurfaceRects puts the pixels
+//   on the server before it returns, and the X window is never recreated;
+// - click-through on focus: a press right after the pointer enters counts;
+// - no quit on closing the last window: a close request is the form's to
+//   handle; SDL_QUIT then means a signal (SIGINT, SIGTERM).
+#include "platform/WindowSystem.h"
+
+#include "platform/TextEncoding.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace platform {
+namespace {
+
+struct SurfaceDeleter {
+  void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+};
+struct CursorDeleter {
+  void operator()(SDL_Cursor* cursor) const { SDL_FreeCursor(cursor); }
+};
+struct WindowDeleter {
+  void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
+};
+
+class SdlWindow final : public NativeWindow {
+ public:
+  SdlWindow(SDL_Window* window, SDL_Cursor* arrow, SDL_Cursor* hand)
+      : window_(window), arrow_(arrow), hand_(hand) {}
+
+  std::uint32_t Id() const override { return SDL_GetWindowID(window_.get()); }
+
+  void Show() override { SDL_ShowWindow(window_.get()); }
+  void Hide() override { SDL_HideWindow(window_.get()); }
+
+  void SetTitle(std::u16string_view title) override {
+    SDL_SetWindowTitle(window_.get(), Utf8FromUtf16(title).c_str());
+  }
+
+  void SetIcon(const IconView& icon) override {
+    if (icon.rgba == nullptr || icon.width <= 0 || icon.height <= 0) return;
+    // SDL only reads the pixels; the surface does not outlive this call.
+    std::unique_ptr<SDL_Surface, SurfaceDeleter> surface(SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint8_t*>(icon.rgba), icon.width, icon.height, 32, icon.width * 4,
+        SDL_PIXELFORMAT_RGBA32));
+    if (surface) SDL_SetWindowIcon(window_.get(), surface.get());
+  }
+
+  void Present(const FrameView& frame, const PixelRect& rect) override {
+    SDL_Surface* surface = SDL_GetWindowSurface(window_.get());
+    if (surface == nullptr || frame.rgb == nullptr) return;
+    const int left = std::max(0, rect.left);
+    const int top = std::max(0, rect.top);
+    const int right = std::min({rect.left + rect.width, frame.width, surface->w});
+    const int bottom = std::min({rect.top + rect.height, frame.height, surface->h});
+    if (left >= right || top >= bottom) return;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
+    const SDL_PixelFormat* format = surface->format;
+    const bool xrgb = format->BytesPerPixel == 4 && format->Rmask == 0x00FF0000u &&
+                      format->Gmask == 0x0000FF00u && format->Bmask == 0x000000FFu;
+    for (int y = top; y < bottom; ++y) {
+      const std::uint8_t* src = frame.rgb + y * frame.stride + 3 * left;
+      auto* row = static_cast<std::uint8_t*>(surface->pixels) + y * surface->pitch;
+      if (xrgb) {
+        auto* dst = reinterpret_cast<std::uint32_t*>(row) + left;
+        for (int x = left; x < right; ++x, src += 3)
+          *dst++ = 0xFF000000u | (std::uint32_t{src[0]} << 16) | (std::uint32_t{src[1]} << 8) | src[2];
+      } else {
+        for (int x = left; x < right; ++x, src += 3) {
+          const Uint32 pixel = SDL_MapRGB(format, src[0], src[1], src[2]);
+          SDL_memcpy(row + x * format->BytesPerPixel, &pixel, format->BytesPerPixel);
+        }
+      }
+    }
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    const SDL_Rect area{left, top, right - left, bottom - top};
+    SDL_UpdateWindowSurfaceRects(window_.get(), &area, 1);
+  }
+
+  void GetPosition(int& x, int& y) const override { SDL_GetWindowPosition(window_.get(), &x, &y); }
+  void Move(int x, int y) override { SDL_SetWindowPosition(window_.get(), x, y); }
+
+  void SetCursor(CursorShape shape) override {
+    SDL_Cursor* cursor = shape == CursorShape::Hand ? hand_ : arrow_;
+    if (cursor != nullptr && SDL_GetCursor() != cursor) SDL_SetCursor(cursor);
+  }
+
+ private:
+  std::unique_ptr<SDL_Window, WindowDeleter> window_;
+  SDL_Cursor* arrow_;  // owned by the window system
+  SDL_Cursor* hand_;
+};
+
+class SdlWindowSystem final : public WindowSystem {
+ public:
+  SdlWindowSystem() = default;
+  SdlWindowSystem(const SdlWindowSystem&) = delete;
+  SdlWindowSystem& operator=(const SdlWindowSystem&) = delete;
+
+  ~SdlWindowSystem() override {
+    for (const auto& [id, sdlId] : timers_) SDL_RemoveTimer(sdlId);
+    arrow_.reset();
+    hand_.reset();
+    SDL_Quit();
+  }
+
+  bool Open(std::string& error) {
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // X11 (a Wayland desktop has XWayland): SDL's other drivers either show
+    // nothing or complain on standard error when they find no display.
+    // SDL_VIDEODRIVER, when set, still decides.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+      error = SDL_GetError();
+      SDL_Quit();
+      return false;
+    }
+    // Without a display SDL falls back to drivers that show nothing; a
+    // window nobody can see is no window, unless that driver was asked for.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* wanted = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver != nullptr && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) &&
+        (wanted == nullptr || SDL_strcasecmp(wanted, driver) != 0)) {
+      error = std::string("no display (SDL chose the ") + driver + " driver)";
+      return false;
+    }
+    timerEvent_ = SDL_RegisterEvents(1);
+    timerEventType_.store(timerEvent_);
+    if (timerEvent_ == static_cast<Uint32>(-1)) {
+      error = "no user event left for timers";
+      return false;
+    }
+    arrow_.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW));
+    hand_.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND));
+    return true;
+  }
+
+  std::unique_ptr<NativeWindow> CreateWindow(const WindowParams& params) override {
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (params.borderless) flags |= SDL_WINDOW_BORDERLESS;
+    if (!params.taskbarButton) flags |= SDL_WINDOW_SKIP_TASKBAR;
+    SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                          params.clientWidth, params.clientHeight, flags);
+    if (window == nullptr) return nullptr;
+    return std::make_unique<SdlWindow>(window, arrow_.get(), hand_.get());
+  }
+
+  void WaitEvent(WindowEvent& out) override {
+    for (;;) {
+      SDL_Event event;
+      if (SDL_WaitEvent(&event) == 0) {
+        // The queue broke down: nothing more will come.
+        out = WindowEvent{};
+        out.type = WindowEvent::Type::Quit;
+        return;
+      }
+      if (Translate(event, out)) return;
+    }
+  }
+
+  std::uint64_t StartTimer(int milliseconds) override {
+    const std::uint64_t id = ++lastTimer_;
+    const SDL_TimerID sdlId = SDL_AddTimer(static_cast<Uint32>(std::max(1, milliseconds)), &TimerFired,
+                                           reinterpret_cast<void*>(static_cast<std::uintptr_t>(id)));
+    if (sdlId != 0) timers_[id] = sdlId;
+    return id;
+  }
+
+  void StopTimer(std::uint64_t id) override {
+    const auto found = timers_.find(id);
+    if (found == timers_.end()) return;
+    SDL_RemoveTimer(found->second);
+    timers_.erase(found);
+  }
+
+ private:
+  // Runs on SDL's timer thread: queue one tick (the id travels in data1) and
+  // end the timer.
+  static Uint32 TimerFired(Uint32, void* param) {
+    SDL_Event event{};
+    event.type = timerEventType_.load();
+    event.user.data1 = param;
+    SDL_PushEvent(&event);
+    return 0;
+  }
+
+  static std::uint8_t Modifiers() {
+    const SDL_Keymod mods = SDL_GetModState();
+    std::uint8_t out = 0;
+    if ((mods & KMOD_SHIFT) != 0) out |= WindowEvent::Shift;
+    if ((mods & KMOD_ALT) != 0) out |= WindowEvent::Alt;
+    if ((mods & KMOD_CTRL) != 0) out |= WindowEvent::Ctrl;
+    return out;
+  }
+
+  static bool ButtonOf(Uint8 sdlButton, std::uint8_t& button) {
+    switch (sdlButton) {
+      case SDL_BUTTON_LEFT: button = WindowEvent::Left; return true;
+      case SDL_BUTTON_RIGHT: button = WindowEvent::Right; return true;
+      case SDL_BUTTON_MIDDLE: button = WindowEvent::Middle; return true;
+      default: return false;
+    }
+  }
+
+  bool Translate(const SDL_Event& event, WindowEvent& out) {
+    out = WindowEvent{};
+    out.modifiers = Modifiers();
+    switch (event.type) {
+      case SDL_QUIT:
+        out.type = WindowEvent::Type::Quit;
+        return true;
+      case SDL_MOUSEMOTION:
+        // After leaving, SDL reports one more motion at (0, 0): while the
+        // pointer is outside and no button holds it, motion is not ours.
+        if (!pointerInside_ && held_ == 0) return false;
+        out.type = WindowEvent::Type::MouseMove;
+        out.window = event.motion.windowID;
+        out.x = event.motion.x;
+        out.y = event.motion.y;
+        out.buttonsHeld = held_;
+        return true;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        if (!ButtonOf(event.button.button, out.button)) return false;
+        const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+        if (down) {
+          held_ = static_cast<std::uint8_t>(held_ | (1u << out.button));
+        } else {
+          held_ = static_cast<std::uint8_t>(held_ & ~(1u << out.button));
+        }
+        out.type = down ? WindowEvent::Type::MouseDown : WindowEvent::Type::MouseUp;
+        out.window = event.button.windowID;
+        out.x = event.button.x;
+        out.y = event.button.y;
+        out.buttonsHeld = held_;
+        return true;
+      }
+      case SDL_WINDOWEVENT:
+        out.window = event.window.windowID;
+        switch (event.window.event) {
+          case SDL_WINDOWEVENT_ENTER:
+            pointerInside_ = true;
+            return false;
+          case SDL_WINDOWEVENT_LEAVE:
+            pointerInside_ = false;
+            out.type = WindowEvent::Type::MouseLeave;
+            return true;
+          case SDL_WINDOWEVENT_CLOSE:
+            out.type = WindowEvent::Type::Close;
+            return true;
+          case SDL_WINDOWEVENT_EXPOSED:
+          case SDL_WINDOWEVENT_SHOWN:
+            out.type = WindowEvent::Type::Expose;
+            return true;
+          default:
+            return false;
+        }
+      default:
+        if (event.type == timerEvent_) {
+          const auto id = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(event.user.data1));
+          const auto found = timers_.find(id);
+          if (found != timers_.end()) timers_.erase(found);
+          out.type = WindowEvent::Type::Timer;
+          out.timer = id;
+          return true;
+        }
+        return false;
+    }
+  }
+
+  std::unique_ptr<SDL_Cursor, CursorDeleter> arrow_;
+  std::unique_ptr<SDL_Cursor, CursorDeleter> hand_;
+  Uint32 timerEvent_ = 0;
+  // The same, for the timer thread; one window system at a time.
+  static inline std::atomic<Uint32> timerEventType_{0};
+  std::uint64_t lastTimer_ = 0;
+  std::map<std::uint64_t, SDL_TimerID> timers_;
+  bool pointerInside_ = false;
+  std::uint8_t held_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<WindowSystem> OpenWindowSystem(std::string& error) {
+  auto system = std::make_unique<SdlWindowSystem>();
+  if (!system->Open(error)) return nullptr;
+  return system;
+}
+
+}  // namespace platform

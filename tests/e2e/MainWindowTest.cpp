@@ -1,0 +1,489 @@
+// The installed VidorraMain under Xvfb, driven with xdotool and checked with
+// screenshots (ImageMagick's import) and the stand-ins' log.
+//
+// Each test starts its own X server on a free display and lays out its own
+// install folder. SDL is held to the x11 driver: when X cannot be reached
+// the tests fail instead of passing with no window.
+#include "ChildProcess.h"
+#include "standins/StandinLog.h"
+#include "ui/PngImage.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing_support::RunChild;
+using testing_support::TChildResult;
+
+namespace {
+
+constexpr int kScreenWidth = 1280;
+constexpr int kScreenHeight = 1024;
+
+// Polls `condition` every 20 ms until it holds or `limit` has passed.
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 15s) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+}
+
+// A process started in the background, killed and collected at the end
+// unless it ended before.
+class TBackgroundProcess {
+ public:
+  TBackgroundProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                     const fs::path& output, int extraFd = -1) {
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::vector<char*> env;
+    for (const auto& e : environment) env.push_back(const_cast<char*>(e.c_str()));
+    env.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    (void)extraFd;
+    if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), env.data()) != 0) pid_ = 0;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~TBackgroundProcess() {
+    if (pid_ != 0 && !ended_) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  TBackgroundProcess(const TBackgroundProcess&) = delete;
+  TBackgroundProcess& operator=(const TBackgroundProcess&) = delete;
+
+  pid_t Pid() const { return pid_; }
+  bool Running() {
+    if (pid_ == 0 || ended_) return false;
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+      ended_ = true;
+      status_ = status;
+    }
+    return !ended_;
+  }
+  // Waits up to `limit` for the end; true when it ended.
+  bool WaitEnd(std::chrono::milliseconds limit) { return WaitFor([&] { return !Running(); }, limit); }
+  int Status() const { return status_; }
+
+ private:
+  pid_t pid_ = 0;
+  bool ended_ = false;
+  int status_ = -1;
+};
+
+// Xvfb on a display it picks itself (-displayfd), ready when its number
+// arrives.
+class TXServer {
+ public:
+  explicit TXServer(const fs::path& scratch) {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    const std::string fd = std::to_string(fds[1]);
+    const std::vector<std::string> argv = {"/usr/bin/Xvfb", "-displayfd", fd, "-screen", "0",
+                                           std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24",
+                                           "-nolisten", "tcp", "-br", "-nocursor", "-noreset"};
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_addopen(&actions, 2, (scratch / "xvfb.log").c_str(), O_WRONLY | O_CREAT, 0644);
+    if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = 0;
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    // Bounded: Xvfb writes its display number once it accepts clients.
+    std::string number;
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    fcntl(fds[0], F_SETFL, O_NONBLOCK);
+    while (pid_ != 0 && std::chrono::steady_clock::now() < end) {
+      char c = 0;
+      const ssize_t n = read(fds[0], &c, 1);
+      if (n == 1) {
+        if (c == '\n') break;
+        number += c;
+      } else if (n == 0) {
+        break;
+      } else {
+        std::this_thread::sleep_for(10ms);
+      }
+    }
+    close(fds[0]);
+    if (!number.empty()) display_ = ":" + number;
+  }
+  ~TXServer() {
+    if (pid_ != 0) {
+      ::kill(pid_, SIGTERM);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  const std::string& Display() const { return display_; }
+
+ private:
+  pid_t pid_ = 0;
+  std::string display_;
+};
+
+struct TRect {
+  int left, top, width, height;
+};
+
+const TRect kClose{834, 4, 20, 20}, kEdit{251, 170, 171, 165}, kCut{428, 170, 171, 78}, kJoin{428, 257, 171, 78};
+
+ui::TPngImage Picture(const std::string& name) {
+  ui::TPngImage image;
+  std::string error;
+  EXPECT_TRUE(image.LoadFromFile(std::string(VIDORRA_PICTURES) + "/" + name, &error)) << name << error;
+  return image;
+}
+
+// The window as it should look: the background with each button's picture
+// of the state given (normal unless named).
+ui::TPngImage ExpectedFrame(const std::map<std::string, std::string>& states = {}) {
+  ui::TPngImage frame = Picture("background.png");
+  for (const auto& [name, rect] : std::vector<std::pair<std::string, TRect>>{
+           {"close", kClose}, {"edit", kEdit}, {"cut", kCut}, {"join", kJoin}}) {
+    const auto state = states.find(name);
+    frame.Draw(rect.left, rect.top,
+               Picture(name + "-" + (state == states.end() ? "normal" : state->second) + ".png"));
+  }
+  return frame;
+}
+
+class MainWindowE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "vidorra-e2e-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = fs::canonical(pattern);
+    install_ = root_ / "install";
+    state_ = root_ / "state";
+    fs::create_directories(state_);
+    fs::create_directories(root_ / "scratch");
+    const TChildResult installed =
+        RunChild({VIDORRA_CMAKE_COMMAND, "--install", VIDORRA_BUILD_DIR, "--component", "launcher", "--prefix",
+                  install_.string()},
+                 testing_support::EnvironmentWith({}), root_ / "scratch");
+    ASSERT_TRUE(installed.exited && installed.exitCode == 0) << installed.out << installed.err;
+    server_ = std::make_unique<TXServer>(root_ / "scratch");
+    ASSERT_FALSE(server_->Display().empty()) << "Xvfb did not start";
+  }
+
+  void TearDown() override {
+    launcher_.reset();
+    server_.reset();
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+
+  std::vector<std::string> Environment(const std::optional<std::string>& action) const {
+    return testing_support::EnvironmentWith({{"DISPLAY", server_->Display()},
+                                             {"SDL_VIDEODRIVER", "x11"},
+                                             {"WAYLAND_DISPLAY", std::nullopt},
+                                             {"TAVREL_DIR", state_.string()},
+                                             {"TAVREL_ACTION", action},
+                                             {"LSAN_OPTIONS", "print_suppressions=0:suppressions=" VIDORRA_LSAN_SUPPRESSIONS}});
+  }
+
+  // Starts the launcher with one argument, so that it asks the
+  // update-service library whatever the user (entry 1 answers `action`).
+  void StartLauncher(const std::string& action = "") {
+    MoveTo(5, 5);  // the pointer starts at the screen's centre, over a button
+    launcher_ = std::make_unique<TBackgroundProcess>(
+        std::vector<std::string>{(install_ / "VidorraMain").string(), "-e2e"}, Environment(action),
+        root_ / "scratch" / "launcher.out");
+    ASSERT_NE(launcher_->Pid(), 0);
+  }
+
+  TChildResult Tool(std::vector<std::string> argv) const {
+    return RunChild(argv, Environment(std::nullopt), root_ / "scratch");
+  }
+  void Xdo(const std::vector<std::string>& args) const {
+    std::vector<std::string> argv = {"/usr/bin/xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const TChildResult r = Tool(argv);
+    EXPECT_TRUE(r.exited && r.exitCode == 0) << r.err;
+  }
+  void MoveTo(int x, int y) const { Xdo({"mousemove", std::to_string(x), std::to_string(y)}); }
+
+  // Ids of the windows titled `title` (mapped ones only when `visibleOnly`).
+  std::vector<std::string> Windows(const std::string& title, bool visibleOnly) const {
+    std::vector<std::string> argv = {"/usr/bin/xdotool", "search"};
+    if (visibleOnly) argv.push_back("--onlyvisible");
+    argv.insert(argv.end(), {"--name", "^" + title + "$"});
+    std::istringstream out(Tool(argv).out);
+    std::vector<std::string> ids;
+    for (std::string id; out >> id;) ids.push_back(id);
+    return ids;
+  }
+  bool LauncherMapped() const { return !Windows("Vidorra", true).empty(); }
+
+  // The launcher window's position; waits for it to be mapped.
+  bool WaitForLauncherWindow() {
+    if (!WaitFor([&] { return LauncherMapped(); })) return false;
+    const TChildResult geometry = Tool({"/usr/bin/xdotool", "getwindowgeometry", "--shell", Windows("Vidorra", true)[0]});
+    std::istringstream in(geometry.out);
+    for (std::string line; std::getline(in, line);) {
+      if (line.rfind("X=", 0) == 0) x_ = std::stoi(line.substr(2));
+      if (line.rfind("Y=", 0) == 0) y_ = std::stoi(line.substr(2));
+      if (line.rfind("WIDTH=", 0) == 0) width_ = std::stoi(line.substr(6));
+      if (line.rfind("HEIGHT=", 0) == 0) height_ = std::stoi(line.substr(7));
+    }
+    return true;
+  }
+
+  // A screenshot of the launcher window's area, taken from the screen.
+  ui::TPngImage Screenshot(const fs::path& file) const {
+    const std::string crop = std::to_string(width_) + "x" + std::to_string(height_) + "+" + std::to_string(x_) + "+" +
+                             std::to_string(y_);
+    const TChildResult shot = Tool({"/usr/bin/import", "-window", "root", "-crop", crop, "+repage", "png24:" + file.string()});
+    EXPECT_TRUE(shot.exited && shot.exitCode == 0) << shot.err;
+    ui::TPngImage image;
+    std::string error;
+    EXPECT_TRUE(image.LoadFromFile(file.string(), &error)) << error;
+    return image;
+  }
+
+  // Whether `rect` of the window on screen equals `rect` of `expected`.
+  ::testing::AssertionResult Shows(const ui::TPngImage& expected, const TRect& rect) const {
+    const ui::TPngImage shot = Screenshot(root_ / "scratch" / "shot.png");
+    if (shot.Width() != expected.Width() || shot.Height() != expected.Height())
+      return ::testing::AssertionFailure() << "screenshot " << shot.Width() << "x" << shot.Height();
+    for (int y = rect.top; y < rect.top + rect.height; ++y)
+      for (int x = rect.left; x < rect.left + rect.width; ++x)
+        for (int c = 0; c < 3; ++c)
+          if (shot.ColourRow(y)[3 * x + c] != expected.ColourRow(y)[3 * x + c])
+            return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") differs";
+    return ::testing::AssertionSuccess();
+  }
+  bool WaitShows(const ui::TPngImage& expected, const TRect& rect) const {
+    return WaitFor([&] { return static_cast<bool>(Shows(expected, rect)); }, 10s);
+  }
+
+  struct TLogLine {
+    std::string name;
+    std::map<std::string, std::string> fields;
+  };
+  std::vector<TLogLine> Log(const std::string& name) const {
+    std::vector<TLogLine> lines;
+    std::ifstream in(state_ / "Tavrel.log", std::ios::binary);
+    for (std::string text; std::getline(in, text);) {
+      std::istringstream fields(text);
+      TLogLine line;
+      std::getline(fields, line.name, '\t');
+      for (std::string field; std::getline(fields, field, '\t');) {
+        const auto eq = field.find('=');
+        line.fields[field.substr(0, eq)] = standins::UnescapeField(field.substr(eq + 1));
+      }
+      if (line.name == name) lines.push_back(line);
+    }
+    return lines;
+  }
+  bool WaitForLog(const std::string& name, std::size_t count = 1) const {
+    return WaitFor([&] { return Log(name).size() >= count; });
+  }
+
+  void Click(const TRect& rect) const {
+    MoveTo(x_ + rect.left + rect.width / 2, y_ + rect.top + rect.height / 2);
+    Xdo({"click", "1"});
+  }
+
+  fs::path root_, install_, state_;
+  std::unique_ptr<TXServer> server_;
+  std::unique_ptr<TBackgroundProcess> launcher_;
+  int x_ = -1, y_ = -1, width_ = 0, height_ = 0;
+};
+
+const TRect kWhole{0, 0, 858, 518};
+
+TEST_F(MainWindowE2E, ShowsCentredBorderlessWithTheBackgroundAndTheFourNormalPictures) {
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherWindow());
+  EXPECT_EQ(width_, 858);
+  EXPECT_EQ(height_, 518);
+  EXPECT_EQ(x_, (kScreenWidth - 858) / 2);
+  EXPECT_EQ(y_, (kScreenHeight - 518) / 2);
+  // Borderless: no border, and the client area is the whole window (with no
+  // window manager on Xvfb nothing would draw a caption bar anyway).
+  const TChildResult info = Tool({"/usr/bin/xwininfo", "-id", Windows("Vidorra", true)[0]});
+  EXPECT_NE(info.out.find("Border width: 0"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("Absolute upper-left X:  " + std::to_string(x_)), std::string::npos) << info.out;
+  EXPECT_TRUE(WaitShows(ExpectedFrame(), kWhole)) << Shows(ExpectedFrame(), kWhole).message();
+  // The README's picture of the window.
+  const fs::path copy = fs::path(VIDORRA_BUILD_DIR) / "screenshots" / "main-window.png";
+  fs::create_directories(copy.parent_path());
+  fs::copy_file(root_ / "scratch" / "shot.png", copy, fs::copy_options::overwrite_existing);
+}
+
+TEST_F(MainWindowE2E, HoverShowsTheMouseOnPictureLeavingRestoresItPressingShowsPressed) {
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherWindow());
+  for (const auto& [name, rect] : {std::pair{"cut", kCut}, std::pair{"edit", kEdit}, std::pair{"close", kClose}}) {
+    SCOPED_TRACE(name);
+    MoveTo(x_ + rect.left + rect.width / 2, y_ + rect.top + rect.height / 2);
+    EXPECT_TRUE(WaitShows(ExpectedFrame({{name, "mouseon"}}), rect));
+    MoveTo(x_ + 120, y_ + 420);  // the background
+    EXPECT_TRUE(WaitShows(ExpectedFrame(), rect));
+  }
+  // Pressed, then released away from the button: no click, nothing starts.
+  MoveTo(x_ + kJoin.left + 20, y_ + kJoin.top + 20);
+  Xdo({"mousedown", "1"});
+  EXPECT_TRUE(WaitShows(ExpectedFrame({{"join", "mousedown"}}), kJoin));
+  MoveTo(x_ + 120, y_ + 420);
+  Xdo({"mouseup", "1"});
+  EXPECT_TRUE(WaitShows(ExpectedFrame(), kJoin));
+  EXPECT_TRUE(LauncherMapped());
+  EXPECT_TRUE(Log("Snipwell").empty());
+}
+
+TEST_F(MainWindowE2E, EachButtonStartsItsProgramHidesTheWindowAndShowsItAgainAfter) {
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherWindow());
+  struct TCase {
+    const char* button;
+    TRect rect;
+    const char* program;
+    const char* args;
+  };
+  std::size_t started = 0;
+  for (const TCase& c : {TCase{"cut", kCut, "Snipwell", "cut"}, TCase{"join", kJoin, "Snipwell", "join"},
+                         TCase{"edit", kEdit, "Vidorra", "-onlymain"}}) {
+    SCOPED_TRACE(c.button);
+    Click(c.rect);
+    ASSERT_TRUE(WaitForLog(c.program, c.program == std::string("Snipwell") ? ++started : 1));
+    const TLogLine line = Log(c.program).back();
+    EXPECT_EQ(line.fields.at("args"), c.args);
+    EXPECT_EQ(line.fields.at("argc"), "1");
+    EXPECT_TRUE(WaitFor([&] { return !LauncherMapped(); })) << "the launcher hides while the program runs";
+
+    if (c.program == std::string("Vidorra")) {
+      // As a person would: the stand-in's own button ends it.
+      ASSERT_TRUE(WaitFor([&] { return !Windows("Vidorra - -onlymain", true).empty(); }));
+      const TChildResult g = Tool({"/usr/bin/xdotool", "getwindowgeometry", "--shell",
+                                   Windows("Vidorra - -onlymain", true)[0]});
+      int sx = 0, sy = 0;
+      std::istringstream in(g.out);
+      for (std::string l; std::getline(in, l);) {
+        if (l.rfind("X=", 0) == 0) sx = std::stoi(l.substr(2));
+        if (l.rfind("Y=", 0) == 0) sy = std::stoi(l.substr(2));
+      }
+      MoveTo(sx + 24 + 75, sy + 96 + 17);
+      Xdo({"click", "1"});
+    } else {
+      ::kill(std::stoi(line.fields.at("pid")), SIGTERM);
+    }
+    ASSERT_TRUE(WaitForLog(std::string(c.program) + "-end", c.program == std::string("Snipwell") ? started : 1));
+    MoveTo(5, 5);  // off the window, so that no button shows its mouse-on picture
+    ASSERT_TRUE(WaitForLauncherWindow()) << "the launcher comes back when the program has ended";
+    EXPECT_TRUE(WaitShows(ExpectedFrame(), kWhole));
+  }
+  // The update check was installed once, not again after each return.
+  EXPECT_EQ(Log("InstallUpdateCheck").size(), 1u);
+}
+
+TEST_F(MainWindowE2E, UpdateCheckIsInstalledOnceAboutASecondAfterTheFirstShow) {
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherWindow());
+  const auto shown = std::chrono::steady_clock::now();
+  EXPECT_TRUE(Log("InstallUpdateCheck").empty()) << "too early";
+  ASSERT_TRUE(WaitForLog("InstallUpdateCheck"));
+  const auto after = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - shown);
+  EXPECT_GE(after.count(), 600);
+  EXPECT_LE(after.count(), 2500);
+  const TLogLine line = Log("InstallUpdateCheck")[0];
+  EXPECT_EQ(line.fields.at("program"), (install_ / "VidorraMain").string());
+  EXPECT_EQ(line.fields.at("interval"), "180");
+  std::this_thread::sleep_for(1500ms);  // a second period would have ticked by now
+  EXPECT_EQ(Log("InstallUpdateCheck").size(), 1u);
+}
+
+TEST_F(MainWindowE2E, WithoutTheCutterCutAndJoinDoNothingWhileEditStillWorks) {
+  fs::remove(install_ / "Core" / "Snipwell");
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherWindow());
+  Click(kCut);
+  Click(kJoin);
+  std::this_thread::sleep_for(500ms);
+  EXPECT_TRUE(LauncherMapped());
+  EXPECT_TRUE(launcher_->Running());
+  Click(kEdit);
+  ASSERT_TRUE(WaitForLog("Vidorra"));
+  EXPECT_EQ(Log("Vidorra")[0].fields.at("args"), "-onlymain");
+  ::kill(std::stoi(Log("Vidorra")[0].fields.at("pid")), SIGTERM);
+  EXPECT_TRUE(WaitForLauncherWindow());
+}
+
+TEST_F(MainWindowE2E, HiddenModeMapsNoWindowAndInstallsNoUpdateCheck) {
+  StartLauncher("hide");
+  // The window exists but is never mapped.
+  ASSERT_TRUE(WaitFor([&] { return !Windows("Vidorra", false).empty(); }));
+  std::this_thread::sleep_for(1500ms);  // past the time the update check would take
+  EXPECT_FALSE(LauncherMapped());
+  EXPECT_TRUE(Log("InstallUpdateCheck").empty());
+  ASSERT_TRUE(launcher_->Running());
+  // Nothing in the launcher ends a hidden run; a signal does, cleanly.
+  ::kill(launcher_->Pid(), SIGTERM);
+  ASSERT_TRUE(launcher_->WaitEnd(10s));
+  EXPECT_TRUE(WIFEXITED(launcher_->Status()));
+  EXPECT_EQ(WEXITSTATUS(launcher_->Status()), 0);
+}
+
+TEST_F(MainWindowE2E, DraggingTheBackgroundWithAnyButtonMovesTheWindow) {
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherWindow());
+  for (const char* button : {"1", "3"}) {
+    SCOPED_TRACE(std::string("button ") + button);
+    const int startX = x_, startY = y_;
+    MoveTo(x_ + 60, y_ + 300);
+    Xdo({"mousedown", button});
+    MoveTo(x_ + 60 + 70, y_ + 300 + 45);
+    Xdo({"mouseup", button});
+    EXPECT_TRUE(WaitFor([&] { return WaitForLauncherWindow() && x_ == startX + 70 && y_ == startY + 45; }, 5s))
+        << "window at " << x_ << "," << y_;
+  }
+  // Still the same pictures where it went.
+  EXPECT_TRUE(WaitShows(ExpectedFrame(), kWhole));
+}
+
+TEST_F(MainWindowE2E, TheCloseButtonEndsTheProcessWithExitCodeZero) {
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherWindow());
+  Click(kClose);
+  ASSERT_TRUE(launcher_->WaitEnd(10s));
+  EXPECT_TRUE(WIFEXITED(launcher_->Status()));
+  EXPECT_EQ(WEXITSTATUS(launcher_->Status()), 0);
+  std::ifstream out(root_ / "scratch" / "launcher.out");
+  const std::string text((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, "");
+}
+
+}  // namespace

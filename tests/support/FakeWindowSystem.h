@@ -1,0 +1,154 @@
+// A window system without a display: windows keep what is presented to them
+// in a screen image of their own, events come from a queue the test fills,
+// and timers fall due when the test says so. Every call that reaches a
+// window is also written to a journal, for checking the order of things.
+#pragma once
+
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/WindowSystem.h"
+#include "ui/PngImage.h"
+
+namespace testsupport {
+
+class FakeWindowSystem;
+
+class FakeWindow final : public platform::NativeWindow {
+ public:
+  FakeWindow(FakeWindowSystem& system, std::uint32_t id, const platform::WindowParams& params);
+  ~FakeWindow() override;
+
+  std::uint32_t Id() const override { return id; }
+  void Show() override;
+  void Hide() override;
+  void SetTitle(std::u16string_view text) override { title = text; }
+  void SetIcon(const platform::IconView& icon) override { iconSize = icon.width; }
+  void Present(const platform::FrameView& frame, const platform::PixelRect& rect) override;
+  void GetPosition(int& outX, int& outY) const override {
+    outX = x;
+    outY = y;
+  }
+  void Move(int toX, int toY) override {
+    x = toX;
+    y = toY;
+  }
+  void SetCursor(platform::CursorShape shape) override { cursor = shape; }
+
+  FakeWindowSystem& system;
+  std::uint32_t id;
+  platform::WindowParams params;
+  bool visible = false;
+  int x = 100;
+  int y = 100;
+  std::u16string title;
+  int iconSize = 0;
+  platform::CursorShape cursor = platform::CursorShape::Arrow;
+  ui::TPngImage screen;                       // what the window shows
+  std::vector<platform::PixelRect> presents;  // every Present, in order
+};
+
+class FakeWindowSystem final : public platform::WindowSystem {
+ public:
+  std::unique_ptr<platform::NativeWindow> CreateWindow(const platform::WindowParams& params) override {
+    auto window = std::make_unique<FakeWindow>(*this, nextId++, params);
+    windows[window->id] = window.get();
+    return window;
+  }
+
+  // Takes the next queued event; when none is left, runs `whenIdle` once
+  // (it may queue more) and then reports Quit, so a loop always ends.
+  void WaitEvent(platform::WindowEvent& event) override {
+    if (queue.empty() && whenIdle) {
+      auto idle = std::move(whenIdle);
+      whenIdle = nullptr;
+      idle();
+    }
+    if (queue.empty()) {
+      event = {};
+      event.type = platform::WindowEvent::Type::Quit;
+      return;
+    }
+    event = queue.front();
+    queue.pop_front();
+    journal.push_back("event " + std::to_string(static_cast<int>(event.type)));
+  }
+
+  std::uint64_t StartTimer(int milliseconds) override {
+    const std::uint64_t id = ++lastTimer;
+    timers[id] = milliseconds;
+    journal.push_back("start timer " + std::to_string(milliseconds));
+    return id;
+  }
+  void StopTimer(std::uint64_t id) override {
+    timers.erase(id);
+    journal.push_back("stop timer");
+  }
+
+  // Queues the tick of every running timer (the platform's are one-shot).
+  void FireTimers() {
+    for (const auto& [id, ms] : timers) {
+      platform::WindowEvent event;
+      event.type = platform::WindowEvent::Type::Timer;
+      event.timer = id;
+      queue.push_back(event);
+    }
+    timers.clear();
+  }
+
+  void Mouse(platform::WindowEvent::Type type, std::uint32_t window, int x, int y,
+             std::uint8_t button = platform::WindowEvent::Left, std::uint8_t held = 0) {
+    platform::WindowEvent event;
+    event.type = type;
+    event.window = window;
+    event.x = x;
+    event.y = y;
+    event.button = button;
+    event.buttonsHeld = held;
+    queue.push_back(event);
+  }
+  void Push(platform::WindowEvent::Type type, std::uint32_t window = 0) {
+    platform::WindowEvent event;
+    event.type = type;
+    event.window = window;
+    queue.push_back(event);
+  }
+
+  std::map<std::uint32_t, FakeWindow*> windows;  // the live ones
+  std::deque<platform::WindowEvent> queue;
+  std::function<void()> whenIdle;
+  std::map<std::uint64_t, int> timers;  // running: id -> milliseconds
+  std::vector<std::string> journal;
+  std::uint32_t nextId = 1;
+  std::uint64_t lastTimer = 0;
+};
+
+inline FakeWindow::FakeWindow(FakeWindowSystem& owner, std::uint32_t windowId, const platform::WindowParams& windowParams)
+    : system(owner), id(windowId), params(windowParams), screen(windowParams.clientWidth, windowParams.clientHeight, false) {}
+
+inline FakeWindow::~FakeWindow() { system.windows.erase(id); }
+
+inline void FakeWindow::Show() {
+  visible = true;
+  system.journal.push_back("show");
+}
+
+inline void FakeWindow::Hide() {
+  visible = false;
+  system.journal.push_back("hide");
+}
+
+inline void FakeWindow::Present(const platform::FrameView& frame, const platform::PixelRect& rect) {
+  presents.push_back(rect);
+  system.journal.push_back("present");
+  for (int row = std::max(0, rect.top); row < std::min(frame.height, rect.top + rect.height); ++row)
+    for (int col = std::max(0, rect.left); col < std::min(frame.width, rect.left + rect.width); ++col)
+      for (int c = 0; c < 3; ++c) screen.ColourRow(row)[3 * col + c] = frame.rgb[row * frame.stride + 3 * col + c];
+}
+
+}  // namespace testsupport

@@ -1,0 +1,301 @@
+#include "ui/Form.h"
+
+#include <algorithm>
+
+#include "ui/Application.h"
+#include "ui/Timer.h"
+
+namespace ui {
+
+TForm::TForm(TApplication& application, const TCreateParams& params)
+    : application_(application),
+      clientWidth_(std::max(1, params.clientWidth)),
+      clientHeight_(std::max(1, params.clientHeight)),
+      borderStyle_(params.borderStyle),
+      frame_(clientWidth_, clientHeight_, false) {
+  platform::WindowParams window;
+  window.clientWidth = clientWidth_;
+  window.clientHeight = clientHeight_;
+  window.borderless = borderStyle_ == bsNone;
+  window.taskbarButton = !application_.CreatingMainForm() || application_.MainFormOnTaskBar();
+  window_ = application_.System().CreateWindow(window);
+  if (window_) windowId_ = window_->Id();
+  font_.SetColor(clWindowText);
+}
+
+TForm::~TForm() {
+  hover_ = nullptr;
+  capture_ = nullptr;
+  timers_.clear();
+  // Controls go last created first, while the window still exists.
+  while (!controls_.empty()) controls_.pop_back();
+}
+
+TTimer* TForm::CreateTimer() {
+  timers_.push_back(std::make_unique<TTimer>(application_));
+  return timers_.back().get();
+}
+
+TAnchors TForm::Anchors(const TControl& control) const {
+  for (const auto& owned : controls_)
+    if (owned.control.get() == &control) return owned.anchors;
+  return akLeft | akTop;
+}
+
+void TForm::SetAnchors(const TControl& control, TAnchors anchors) {
+  for (auto& owned : controls_)
+    if (owned.control.get() == &control) owned.anchors = anchors;
+}
+
+void TForm::SetClientSize(int width, int height) {
+  width = std::max(1, width);
+  height = std::max(1, height);
+  const int dx = width - clientWidth_;
+  const int dy = height - clientHeight_;
+  if (dx == 0 && dy == 0) return;
+  clientWidth_ = width;
+  clientHeight_ = height;
+  frame_.Resize(width, height);
+  for (auto& owned : controls_) {
+    TControl& c = *owned.control;
+    int left = c.Left(), top = c.Top(), w = c.Width(), h = c.Height();
+    if ((owned.anchors & akRight) != 0) {
+      if ((owned.anchors & akLeft) != 0) w += dx; else left += dx;
+    }
+    if ((owned.anchors & akBottom) != 0) {
+      if ((owned.anchors & akTop) != 0) h += dy; else top += dy;
+    }
+    c.SetBounds(left, top, w, h);
+  }
+  dirty_ = true;
+}
+
+void TForm::SetCaption(std::u16string caption) {
+  caption_ = std::move(caption);
+  if (window_) window_->SetTitle(caption_);
+}
+
+void TForm::SetIcon(const TPngImage& icon) {
+  if (!window_ || icon.Empty()) return;
+  std::vector<std::uint8_t> rgba(static_cast<std::size_t>(icon.Width()) * icon.Height() * 4);
+  std::uint8_t* out = rgba.data();
+  for (int y = 0; y < icon.Height(); ++y) {
+    const std::uint8_t* colour = icon.ColourRow(y);
+    const std::uint8_t* alpha = icon.AlphaRow(y);
+    for (int x = 0; x < icon.Width(); ++x) {
+      *out++ = colour[3 * x];
+      *out++ = colour[3 * x + 1];
+      *out++ = colour[3 * x + 2];
+      *out++ = alpha != nullptr ? alpha[x] : 255;
+    }
+  }
+  window_->SetIcon({rgba.data(), icon.Width(), icon.Height()});
+}
+
+void TForm::SetColor(std::uint32_t color) {
+  color_ = color;
+  dirty_ = true;
+}
+
+void TForm::Show() {
+  if (visible_) return;
+  visible_ = true;
+  if (OnShow) OnShow(*this);
+  if (!visible_) return;  // the handler hid the form again
+  if (window_) window_->Show();
+  // The window kept nothing while it was hidden: present all of it.
+  Compose();
+  PresentRect(0, 0, clientWidth_, clientHeight_);
+  dirty_ = false;
+}
+
+void TForm::Hide() {
+  if (!visible_) return;
+  visible_ = false;
+  if (window_) window_->Hide();
+  pointerKnown_ = false;
+  SetHover(nullptr);
+}
+
+void TForm::Close() {
+  if (application_.MainForm() == this) {
+    application_.Terminate();
+  } else {
+    Hide();
+  }
+}
+
+void TForm::ReleaseCapture() { capture_ = nullptr; }
+
+std::intptr_t TForm::Perform(unsigned message, std::uintptr_t wParam, std::intptr_t) {
+  if (message == WM_SYSCOMMAND && (wParam & 0xFFF0u) == SC_MOVE && (wParam & 0xFu) == HTCAPTION) DragMove();
+  return 0;
+}
+
+void TForm::DragMove() {
+  if (!window_ || !visible_ || !pointerKnown_) return;
+  int startX = 0;
+  int startY = 0;
+  window_->GetPosition(startX, startY);
+  // The screen point the pointer grabbed.
+  const int grabX = startX + pointerX_;
+  const int grabY = startY + pointerY_;
+  using Type = platform::WindowEvent::Type;
+  for (;;) {
+    application_.PaintPending();
+    platform::WindowEvent event;
+    application_.System().WaitEvent(event);
+    if (event.type == Type::MouseMove && event.window == windowId_) {
+      int x = 0;
+      int y = 0;
+      window_->GetPosition(x, y);
+      window_->Move(startX + (x + event.x - grabX), startY + (y + event.y - grabY));
+      continue;
+    }
+    // The mouse belongs to the move until its buttons are released, wherever
+    // the platform says the pointer is (it may lose track of the window that
+    // moves under it).
+    if (event.type == Type::MouseUp) {
+      if (event.buttonsHeld == 0) break;
+      continue;
+    }
+    if (event.type == Type::MouseMove || event.type == Type::MouseDown || event.type == Type::MouseLeave) continue;
+    application_.Dispatch(event);
+    if (event.type == Type::Quit) break;
+  }
+  // Where the pointer is now is only known again with the next motion.
+  pointerKnown_ = false;
+}
+
+void TForm::RepaintNow(TControl& control) {
+  // A hidden window shows nothing: it is composed whole when shown.
+  if (!visible_) {
+    dirty_ = true;
+    return;
+  }
+  Compose();
+  PresentRect(control.Left(), control.Top(), control.Width(), control.Height());
+}
+
+void TForm::InvalidateControl(TControl&) { dirty_ = true; }
+
+void TForm::PaintPending() {
+  if (!dirty_ || !visible_) return;
+  Compose();
+  PresentRect(0, 0, clientWidth_, clientHeight_);
+  dirty_ = false;
+}
+
+void TForm::Compose() {
+  const auto r = static_cast<std::uint8_t>(color_ & 0xFF);
+  const auto g = static_cast<std::uint8_t>((color_ >> 8) & 0xFF);
+  const auto b = static_cast<std::uint8_t>((color_ >> 16) & 0xFF);
+  for (int y = 0; y < frame_.Height(); ++y) {
+    std::uint8_t* row = frame_.ColourRow(y);
+    for (int x = 0; x < frame_.Width(); ++x) {
+      row[3 * x] = r;
+      row[3 * x + 1] = g;
+      row[3 * x + 2] = b;
+    }
+  }
+  for (const auto& owned : controls_) owned.control->PaintTo(frame_);
+}
+
+void TForm::PresentRect(int left, int top, int width, int height) {
+  if (!window_) return;
+  const platform::FrameView view{frame_.ColourRow(0), frame_.Width(), frame_.Height(),
+                                 static_cast<std::ptrdiff_t>(frame_.Width()) * 3};
+  window_->Present(view, {left, top, width, height});
+}
+
+TControl* TForm::ControlAt(int x, int y) const {
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+    TControl& c = *it->control;
+    if (c.Enabled() && c.ContainsPoint(x - c.Left(), y - c.Top())) return &c;
+  }
+  return nullptr;
+}
+
+void TForm::SetHover(TControl* control) {
+  if (control == hover_) return;
+  TControl* left = hover_;
+  hover_ = control;
+  if (window_) window_->SetCursor(control != nullptr && control->Cursor() == crHandPoint ? platform::CursorShape::Hand
+                                                                                        : platform::CursorShape::Arrow);
+  if (left != nullptr) left->PerformMouseLeave();
+  if (control != nullptr && hover_ == control) control->PerformMouseEnter();
+}
+
+void TForm::UpdateHover() {
+  SetHover(visible_ && pointerKnown_ ? ControlAt(pointerX_, pointerY_) : nullptr);
+}
+
+TShiftState TForm::ShiftFrom(const platform::WindowEvent& event) const {
+  TShiftState shift = 0;
+  if ((event.modifiers & platform::WindowEvent::Shift) != 0) shift |= ssShift;
+  if ((event.modifiers & platform::WindowEvent::Alt) != 0) shift |= ssAlt;
+  if ((event.modifiers & platform::WindowEvent::Ctrl) != 0) shift |= ssCtrl;
+  if ((event.buttonsHeld & (1u << platform::WindowEvent::Left)) != 0) shift |= ssLeft;
+  if ((event.buttonsHeld & (1u << platform::WindowEvent::Right)) != 0) shift |= ssRight;
+  if ((event.buttonsHeld & (1u << platform::WindowEvent::Middle)) != 0) shift |= ssMiddle;
+  return shift;
+}
+
+void TForm::HandleEvent(const platform::WindowEvent& event) {
+  using Type = platform::WindowEvent::Type;
+  switch (event.type) {
+    case Type::MouseMove:
+      pointerKnown_ = true;
+      pointerX_ = event.x;
+      pointerY_ = event.y;
+      // While a control holds the capture, the pointer's comings and goings
+      // wait until the buttons are released.
+      if (capture_ == nullptr) UpdateHover();
+      return;
+    case Type::MouseDown: {
+      pointerKnown_ = true;
+      pointerX_ = event.x;
+      pointerY_ = event.y;
+      if (capture_ == nullptr) UpdateHover();
+      TControl* target = capture_ != nullptr ? capture_ : hover_;
+      if (target == nullptr) return;
+      capture_ = target;
+      target->PerformMouseDown(static_cast<TMouseButton>(event.button), ShiftFrom(event),
+                               event.x - target->Left(), event.y - target->Top());
+      return;
+    }
+    case Type::MouseUp: {
+      pointerKnown_ = true;
+      pointerX_ = event.x;
+      pointerY_ = event.y;
+      TControl* target = capture_ != nullptr ? capture_ : hover_;
+      if (event.buttonsHeld == 0) capture_ = nullptr;
+      if (target != nullptr)
+        target->PerformMouseUp(static_cast<TMouseButton>(event.button), ShiftFrom(event),
+                               event.x - target->Left(), event.y - target->Top());
+      if (capture_ == nullptr) UpdateHover();
+      return;
+    }
+    case Type::MouseLeave:
+      pointerKnown_ = false;
+      if (capture_ == nullptr) SetHover(nullptr);
+      return;
+    case Type::Close:
+      Close();
+      return;
+    case Type::Expose:
+      if (!visible_) return;
+      Compose();
+      PresentRect(0, 0, clientWidth_, clientHeight_);
+      dirty_ = false;
+      return;
+    default:
+      return;
+  }
+}
+
+void TForm::DoCreate() {
+  if (OnCreate) OnCreate(*this);
+}
+
+}  // namespace ui

@@ -1,0 +1,166 @@
+// A form: a top-level window that owns its controls and timers.
+//
+// The form is its controls' RepaintSink. It composes them off-screen in
+// creation order (later ones above), each with its per-pixel alpha, over the
+// form's colour, and presents the result: an immediate repaint reaches the
+// screen before it returns; an invalidation is painted when the message loop
+// next runs dry. Mouse input goes to the control under the pointer, or to the
+// control that holds the capture while a button is down.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/WindowSystem.h"
+#include "ui/Control.h"
+#include "ui/Font.h"
+#include "ui/PngImage.h"
+
+namespace ui {
+
+class TApplication;
+class TForm;
+class TTimer;
+
+using TFormEvent = std::function<void(TForm& sender)>;
+
+enum TBorderStyle : std::uint8_t { bsNone = 0, bsSingle = 1 };
+
+enum TAnchorKind : std::uint8_t { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+using TAnchors = std::uint8_t;  // a set of TAnchorKind bits
+
+// Colours as 0xBBGGRR: the system colours a form's layout names.
+inline constexpr std::uint32_t clBtnFace = 0xF0F0F0;
+inline constexpr std::uint32_t clWindowText = 0x000000;
+
+// The one message Perform handles: the system command that lets the window
+// follow the mouse as if its caption were dragged.
+inline constexpr unsigned WM_SYSCOMMAND = 0x0112;
+inline constexpr unsigned SC_MOVE = 0xF010;
+inline constexpr unsigned HTCAPTION = 2;
+inline constexpr unsigned SC_DRAGMOVE = SC_MOVE | HTCAPTION;
+
+class TForm : public RepaintSink {
+ public:
+  struct TCreateParams {
+    int clientWidth = 0;
+    int clientHeight = 0;
+    TBorderStyle borderStyle = bsSingle;
+  };
+
+  // Creates the form's window, hidden. The main form takes its taskbar
+  // presence from the application; every other form has a taskbar button.
+  TForm(TApplication& application, const TCreateParams& params);
+  virtual ~TForm();
+  TForm(const TForm&) = delete;
+  TForm& operator=(const TForm&) = delete;
+
+  TApplication& Application() const { return application_; }
+  std::uint32_t WindowId() const { return windowId_; }
+
+  // Creates a control of class T owned by the form, above those created
+  // before it.
+  template <class T>
+  T* CreateControl() {
+    auto control = std::make_unique<T>(this);
+    T* created = control.get();
+    controls_.push_back({std::move(control), TAnchors(akLeft | akTop)});
+    return created;
+  }
+  TTimer* CreateTimer();
+
+  // Anchors keep a control's distance to the named sides of the client area
+  // when its size changes.
+  TAnchors Anchors(const TControl& control) const;
+  void SetAnchors(const TControl& control, TAnchors anchors);
+
+  int ClientWidth() const { return clientWidth_; }
+  int ClientHeight() const { return clientHeight_; }
+  // Resizes the client area and moves or sizes the anchored controls.
+  void SetClientSize(int width, int height);
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+
+  const std::u16string& Caption() const { return caption_; }
+  void SetCaption(std::u16string caption);
+  // The window's icon (shown by the taskbar and the task switcher).
+  void SetIcon(const TPngImage& icon);
+  std::uint32_t Color() const { return color_; }
+  void SetColor(std::uint32_t color);
+  TFont& Font() { return font_; }
+  std::intptr_t Tag() const { return tag_; }
+  void SetTag(std::intptr_t tag) { tag_ = tag; }
+
+  bool Visible() const { return visible_; }
+  // Raises OnShow, maps the window and presents the whole client area.
+  void Show();
+  void Hide();
+  // Closing the main form ends the application's message loop; any other
+  // form is hidden.
+  void Close();
+
+  // Ends the mouse capture: no control receives the rest of the press.
+  void ReleaseCapture();
+  // Handles WM_SYSCOMMAND with SC_DRAGMOVE at once: the window follows the
+  // mouse until the buttons are released. Other messages are ignored.
+  std::intptr_t Perform(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+
+  TFormEvent OnCreate;
+  TFormEvent OnShow;
+
+  // RepaintSink.
+  void RepaintNow(TControl& control) override;
+  void InvalidateControl(TControl& control) override;
+  // Repaints the whole client area in the next paint cycle.
+  void Invalidate() { dirty_ = true; }
+
+  // From the application.
+  void DoCreate();
+  void HandleEvent(const platform::WindowEvent& event);
+  void PaintPending();
+
+  // The composed client area as last presented or composed.
+  const TPngImage& Frame() const { return frame_; }
+  // The control under a client point (topmost first), or null.
+  TControl* ControlAt(int x, int y) const;
+
+ private:
+  struct TOwnedControl {
+    std::unique_ptr<TControl> control;
+    TAnchors anchors;
+  };
+
+  void Compose();
+  void PresentRect(int left, int top, int width, int height);
+  void UpdateHover();
+  void SetHover(TControl* control);
+  void DragMove();
+  TShiftState ShiftFrom(const platform::WindowEvent& event) const;
+
+  TApplication& application_;
+  std::unique_ptr<platform::NativeWindow> window_;
+  std::uint32_t windowId_ = 0;
+  std::vector<TOwnedControl> controls_;
+  std::vector<std::unique_ptr<TTimer>> timers_;
+  int clientWidth_;
+  int clientHeight_;
+  TBorderStyle borderStyle_;
+  std::u16string caption_;
+  std::uint32_t color_ = clBtnFace;
+  TFont font_;
+  std::intptr_t tag_ = 0;
+  bool visible_ = false;
+  bool dirty_ = true;
+  TPngImage frame_;
+
+  TControl* hover_ = nullptr;
+  TControl* capture_ = nullptr;
+  bool pointerKnown_ = false;  // whether pointerX_/pointerY_ tell where the pointer is
+  int pointerX_ = 0;
+  int pointerY_ = 0;
+};
+
+}  // namespace ui
