@@ -4,15 +4,10 @@
 #include <utility>
 #include <vector>
 
-#include "cmake/EmbeddedFile.h"
 #include "launcher/UpdateServiceCalls.h"
 #include "platform/FileSystem.h"
 #include "platform/PlatformNames.h"
 #include "platform/Process.h"
-
-namespace vidorra {
-const TEmbeddedFile* FindLauncherPictures(std::string_view fileName);
-}
 
 namespace launcher {
 
@@ -23,9 +18,8 @@ namespace {
 constexpr int kClientWidth = 858;
 constexpr int kClientHeight = 518;
 
-void LoadPicture(ui::TPicture& picture, std::string_view fileName) {
-  if (const vidorra::TEmbeddedFile* file = vidorra::FindLauncherPictures(fileName))
-    (void)picture.LoadFromBytes(file->data, file->size);
+void LoadPicture(ui::TPicture& picture, const TLauncherPictures& pictures, std::string_view fileName) {
+  if (const ui::TPngImage* image = pictures.Find(fileName)) picture.Assign(*image);
 }
 
 // One image button of the layout. `images` names the pictures
@@ -36,7 +30,8 @@ struct TButtonLayout {
   bool disabledImage;
 };
 
-void LayOutButton(ui::TForm& form, controls::TQbVclImageButton& button, const TButtonLayout& layout) {
+void LayOutButton(ui::TForm& form, controls::TQbVclImageButton& button, const TButtonLayout& layout,
+                  const TLauncherPictures& pictures) {
   button.SetBounds(layout.left, layout.top, layout.width, layout.height);
   form.SetAnchors(button, ui::akTop | ui::akRight);
   button.SetCursor(ui::crArrow);
@@ -66,16 +61,19 @@ void LayOutButton(ui::TForm& form, controls::TQbVclImageButton& button, const TB
   button.SetAnimationParam(4);
 
   const std::string prefix = layout.images;
-  LoadPicture(button.PicNormal(), prefix + "-normal.png");
-  LoadPicture(button.PicMouseOn(), prefix + "-mouseon.png");
-  LoadPicture(button.PicMouseDown(), prefix + "-mousedown.png");
-  if (layout.disabledImage) LoadPicture(button.PicDisabled(), prefix + "-disabled.png");
+  LoadPicture(button.PicNormal(), pictures, prefix + "-normal.png");
+  LoadPicture(button.PicMouseOn(), pictures, prefix + "-mouseon.png");
+  LoadPicture(button.PicMouseDown(), pictures, prefix + "-mousedown.png");
+  if (layout.disabledImage) LoadPicture(button.PicDisabled(), pictures, prefix + "-disabled.png");
   button.Picture().Assign(button.PicNormal());
 }
 
 }  // namespace
 
 TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths)
+    : TfrmMain(application, std::move(paths), TLauncherPictures::Decode()) {}
+
+TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths, const TLauncherPictures& pictures)
     : ui::TForm(application, {kClientWidth, kClientHeight, ui::bsNone}), paths_(std::move(paths)) {
   SetColor(ui::clBtnFace);
   Font().SetName(u"Tahoma");
@@ -85,32 +83,32 @@ TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths)
   Font().SetCharset(ui::DEFAULT_CHARSET);
   SetTag(0);
   ui::TPicture icon;
-  LoadPicture(icon, "icon-128.png");
+  LoadPicture(icon, pictures, "icon-128.png");
   if (const ui::TPngImage* image = icon.Graphic()) SetIcon(*image);
 
   // Creation order is stacking order: the background at the bottom.
   imgBK = CreateControl<ui::TPictureView>();
   imgBK->SetBounds(0, 0, kClientWidth, kClientHeight);
   imgBK->SetAutoSize(true);
-  LoadPicture(imgBK->Picture(), "background.png");
+  LoadPicture(imgBK->Picture(), pictures, "background.png");
   imgBK->OnMouseDown = [this](ui::TControl& sender, ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
     imgBKMouseDown(sender, button, shift, x, y);
   };
 
   btnCloseFrm = CreateControl<controls::TQbVclImageButton>();
-  LayOutButton(*this, *btnCloseFrm, {834, 4, 20, 20, "close", false});
+  LayOutButton(*this, *btnCloseFrm, {834, 4, 20, 20, "close", false}, pictures);
   btnCloseFrm->OnClick = [this](ui::TControl& sender) { btnCloseFrmClick(sender); };
 
   btnEdit = CreateControl<controls::TQbVclImageButton>();
-  LayOutButton(*this, *btnEdit, {251, 170, 171, 165, "edit", true});
+  LayOutButton(*this, *btnEdit, {251, 170, 171, 165, "edit", true}, pictures);
   btnEdit->OnClick = [this](ui::TControl& sender) { btnEditClick(sender); };
 
   btnCut = CreateControl<controls::TQbVclImageButton>();
-  LayOutButton(*this, *btnCut, {428, 170, 171, 78, "cut", true});
+  LayOutButton(*this, *btnCut, {428, 170, 171, 78, "cut", true}, pictures);
   btnCut->OnClick = [this](ui::TControl& sender) { btnCutClick(sender); };
 
   btnJoin = CreateControl<controls::TQbVclImageButton>();
-  LayOutButton(*this, *btnJoin, {428, 257, 171, 78, "join", true});
+  LayOutButton(*this, *btnJoin, {428, 257, 171, 78, "join", true}, pictures);
   btnJoin->OnClick = [this](ui::TControl& sender) { btnJoinClick(sender); };
 
   timerScheduleInstall = CreateTimer();
