@@ -2,8 +2,9 @@
 // queue: what the user-interface framework's forms and application loop need
 // of the platform.
 //
-// Linux: SDL2 (platform/linux/SdlWindowSystem.cpp). Tests use a backend of
-// their own that records what would reach the screen.
+// Linux: SDL2 (platform/linux/SdlWindowSystem.cpp); Windows: Win32
+// (platform/windows/Win32WindowSystem.cpp). Tests use a backend of their own
+// that records what would reach the screen.
 //
 // Everything here is called from the user-interface thread only.
 #pragma once
@@ -73,6 +74,17 @@ class NativeWindow {
   virtual void Move(int x, int y) = 0;
 
   virtual void SetCursor(CursorShape shape) = 0;
+
+  // Ends the hold on the mouse that a press gives the window (Windows:
+  // ReleaseCapture). Where the platform keeps none, nothing happens.
+  virtual void ReleaseMouseCapture() {}
+
+  // Lets the platform move the window with the mouse as if its caption bar
+  // were dragged, and returns when that move has ended (Windows: a synchronous
+  // WM_SYSCOMMAND 0xF012 to the window's own handler, whose default processing
+  // runs the platform's move loop). False when the platform has no such move:
+  // the caller then moves the window itself from the mouse events that follow.
+  virtual bool SystemDragMove() { return false; }
 };
 
 struct WindowEvent {

@@ -125,7 +125,10 @@ void TForm::Close() {
   }
 }
 
-void TForm::ReleaseCapture() { capture_ = nullptr; }
+void TForm::ReleaseCapture() {
+  capture_ = nullptr;
+  if (window_) window_->ReleaseMouseCapture();
+}
 
 std::intptr_t TForm::Perform(unsigned message, std::uintptr_t wParam, std::intptr_t) {
   if (message == WM_SYSCOMMAND && (wParam & 0xFFF0u) == SC_MOVE && (wParam & 0xFu) == HTCAPTION) DragMove();
@@ -133,7 +136,13 @@ std::intptr_t TForm::Perform(unsigned message, std::uintptr_t wParam, std::intpt
 }
 
 void TForm::DragMove() {
-  if (!window_ || !visible_ || !pointerKnown_) return;
+  if (!window_ || !visible_) return;
+  // Where the platform has a move loop of its own, it runs it.
+  if (window_->SystemDragMove()) {
+    pointerKnown_ = false;
+    return;
+  }
+  if (!pointerKnown_) return;
   int startX = 0;
   int startY = 0;
   window_->GetPosition(startX, startY);

@@ -102,10 +102,12 @@ class TForm : public RepaintSink {
   // form is hidden.
   void Close();
 
-  // Ends the mouse capture: no control receives the rest of the press.
+  // Ends the mouse capture: no control receives the rest of the press, and
+  // the platform's hold on the mouse ends too.
   void ReleaseCapture();
   // Handles WM_SYSCOMMAND with SC_DRAGMOVE at once: the window follows the
-  // mouse until the buttons are released. Other messages are ignored.
+  // mouse until the buttons are released, moved by the platform's own move
+  // loop where it has one, otherwise by the form. Other messages are ignored.
   std::intptr_t Perform(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
 
   TFormEvent OnCreate;

@@ -1,0 +1,532 @@
+// The window system on Win32.
+//
+// Each window keeps the last frame presented in a DIB section of its own
+// (the off-screen buffer): Present copies the changed rectangle into it and
+// from there straight to the window's device context, and WM_PAINT repaints
+// from it, so no paint ever waits for the form. Window messages are turned
+// into WindowEvents in the window procedure and queued; WaitEvent pumps
+// messages until the queue holds one. One-shot timers are window timers of a
+// message-only window that each stop themselves at their first tick.
+#include "platform/WindowSystem.h"
+
+#ifndef UNICODE
+#define UNICODE  // the W forms of IDC_*, RT_* and the rest
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <windowsx.h>
+#undef CreateWindow  // WindowSystem::CreateWindow
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <type_traits>
+
+namespace platform {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"VidorraWindow";
+
+struct WindowDeleter {
+  void operator()(HWND window) const noexcept { ::DestroyWindow(window); }
+};
+using WindowHolder = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
+
+struct DcDeleter {
+  void operator()(HDC dc) const noexcept { ::DeleteDC(dc); }
+};
+using MemoryDcHolder = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
+
+struct ObjectDeleter {
+  void operator()(HGDIOBJ object) const noexcept { ::DeleteObject(object); }
+};
+using BitmapHolder = std::unique_ptr<std::remove_pointer_t<HBITMAP>, ObjectDeleter>;
+
+struct IconDeleter {
+  void operator()(HICON icon) const noexcept { ::DestroyIcon(icon); }
+};
+using IconHolder = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+
+// A window's device context, released when it goes.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_ != nullptr) ::ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// A top-down 32-bit DIB section (B, G, R, A in memory), its bits, and a
+// memory DC holding it.
+struct DibSection {
+  BitmapHolder bitmap;
+  std::uint8_t* bits = nullptr;
+
+  bool Create(int width, int height) {
+    BITMAPINFO info;
+    std::memset(&info, 0, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // rows top to bottom
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    bits = bitmap ? static_cast<std::uint8_t*>(pixels) : nullptr;
+    return bits != nullptr;
+  }
+};
+
+// The off-screen buffer of one window: the DIB section selected into a
+// memory DC for the whole life of the buffer.
+class BackBuffer {
+ public:
+  bool Create(int width, int height) {
+    if (!dib_.Create(width, height)) return false;
+    dc_.reset(::CreateCompatibleDC(nullptr));
+    if (!dc_) return false;
+    previous_ = ::SelectObject(dc_.get(), dib_.bitmap.get());
+    width_ = width;
+    height_ = height;
+    std::memset(dib_.bits, 0, static_cast<std::size_t>(width) * height * 4);
+    return true;
+  }
+  ~BackBuffer() {
+    // The bitmap leaves the DC before either is deleted.
+    if (dc_ && previous_ != nullptr) ::SelectObject(dc_.get(), previous_);
+  }
+
+  HDC Dc() const { return dc_.get(); }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  std::uint8_t* Row(int y) const { return dib_.bits + static_cast<std::ptrdiff_t>(y) * width_ * 4; }
+
+ private:
+  DibSection dib_;  // declared before dc_: deleted after it
+  MemoryDcHolder dc_;
+  HGDIOBJ previous_ = nullptr;
+  int width_ = 0;
+  int height_ = 0;
+};
+
+class Win32WindowSystem;
+
+class Win32Window;
+
+// What GWLP_USERDATA of each window of the class points to.
+struct WindowTarget {
+  Win32Window* window = nullptr;        // a top-level window
+  Win32WindowSystem* timers = nullptr;  // or the timer window
+};
+
+class Win32Window final : public NativeWindow {
+ public:
+  Win32Window(Win32WindowSystem& system, std::uint32_t id) : system_(system), id_(id) {}
+  ~Win32Window() override;
+
+  bool Create(const WindowParams& params);
+  HWND Hwnd() const { return window_.get(); }
+
+  std::uint32_t Id() const override { return id_; }
+  void Show() override;
+  void Hide() override { ::ShowWindow(window_.get(), SW_HIDE); }
+  void SetTitle(std::u16string_view title) override {
+    const std::wstring text(title.begin(), title.end());
+    ::SetWindowTextW(window_.get(), text.c_str());
+  }
+  void SetIcon(const IconView& icon) override;
+  void Present(const FrameView& frame, const PixelRect& rect) override;
+  void GetPosition(int& x, int& y) const override {
+    POINT origin{0, 0};
+    ::ClientToScreen(window_.get(), &origin);
+    x = origin.x;
+    y = origin.y;
+  }
+  void Move(int x, int y) override;
+  void SetCursor(CursorShape shape) override {
+    cursor_ = shape;
+    // Shown at once when the pointer is over the window; otherwise at the
+    // next WM_SETCURSOR.
+    if (pointerInside_ || ::GetCapture() == window_.get()) ::SetCursor(CursorHandle());
+  }
+  void ReleaseMouseCapture() override { ::ReleaseCapture(); }
+  bool SystemDragMove() override {
+    // Synchronous: DefWindowProcW's move loop runs inside this call and ends
+    // when the mouse button is released.
+    ::SendMessageW(window_.get(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+    return true;
+  }
+
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  HCURSOR CursorHandle() const { return ::LoadCursorW(nullptr, cursor_ == CursorShape::Hand ? IDC_HAND : IDC_ARROW); }
+  void Queue(WindowEvent::Type type, WPARAM wParam, LPARAM lParam, std::uint8_t button = WindowEvent::Left);
+  void Centre();
+
+  Win32WindowSystem& system_;
+  std::uint32_t id_;
+  WindowTarget target_{this, nullptr};
+  BackBuffer buffer_;
+  IconHolder icon_;
+  WindowHolder window_;  // declared last: destroyed first, while the rest still exists
+  CursorShape cursor_ = CursorShape::Arrow;
+  bool shownOnce_ = false;
+  bool pointerInside_ = false;  // a WM_MOUSELEAVE is being tracked
+};
+
+class Win32WindowSystem final : public WindowSystem {
+ public:
+  Win32WindowSystem() = default;
+  Win32WindowSystem(const Win32WindowSystem&) = delete;
+  Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
+  ~Win32WindowSystem() override {
+    // The timers go with their window.
+    timerWindow_.reset();
+    if (registered_) ::UnregisterClassW(kWindowClass, ::GetModuleHandleW(nullptr));
+  }
+
+  bool Open(std::string& error);
+
+  std::unique_ptr<NativeWindow> CreateWindow(const WindowParams& params) override {
+    auto window = std::make_unique<Win32Window>(*this, ++lastWindow_);
+    if (!window->Create(params)) return nullptr;
+    return window;
+  }
+
+  void WaitEvent(WindowEvent& event) override {
+    while (queue_.empty()) {
+      MSG message;
+      const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+      if (got == 0 || got == -1) {
+        // WM_QUIT, or the queue broke down: nothing more will come.
+        event = WindowEvent{};
+        event.type = WindowEvent::Type::Quit;
+        return;
+      }
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+    event = queue_.front();
+    queue_.pop_front();
+  }
+
+  std::uint64_t StartTimer(int milliseconds) override {
+    const std::uint64_t id = ++lastTimer_;
+    if (::SetTimer(timerWindow_.get(), static_cast<UINT_PTR>(id), static_cast<UINT>(std::max(1, milliseconds)),
+                   nullptr) != 0)
+      timers_.insert(id);
+    return id;
+  }
+
+  void StopTimer(std::uint64_t id) override {
+    if (timers_.erase(id) != 0) ::KillTimer(timerWindow_.get(), static_cast<UINT_PTR>(id));
+  }
+
+  void Push(const WindowEvent& event) { queue_.push_back(event); }
+
+  // The timer window's messages.
+  LRESULT HandleTimerWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_TIMER) return ::DefWindowProcW(window, message, wParam, lParam);
+    const auto id = static_cast<std::uint64_t>(wParam);
+    // One tick only; a stopped timer queues nothing.
+    ::KillTimer(window, wParam);
+    if (timers_.erase(id) != 0) {
+      WindowEvent event;
+      event.type = WindowEvent::Type::Timer;
+      event.timer = id;
+      Push(event);
+    }
+    return 0;
+  }
+
+ private:
+  bool registered_ = false;
+  WindowTarget timerTarget_{nullptr, this};
+  WindowHolder timerWindow_;
+  std::deque<WindowEvent> queue_;
+  std::uint32_t lastWindow_ = 0;
+  std::uint64_t lastTimer_ = 0;
+  std::set<std::uint64_t> timers_;
+};
+
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  const auto* target = reinterpret_cast<const WindowTarget*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (target != nullptr && target->window != nullptr && target->window->Hwnd() == window)
+    return target->window->Handle(message, wParam, lParam);
+  if (target != nullptr && target->timers != nullptr)
+    return target->timers->HandleTimerWindow(window, message, wParam, lParam);
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The program's own icon: the first icon group among its resources.
+BOOL CALLBACK FirstIconGroup(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
+  auto* out = reinterpret_cast<LPCWSTR*>(found);
+  // A numeric id travels as is; a name must be copied, it lives only during
+  // the enumeration: only ids are kept (resource compilers number icons).
+  if (IS_INTRESOURCE(name)) *out = name;
+  return FALSE;
+}
+
+HICON ProgramIcon(int size) {
+  const HMODULE module = ::GetModuleHandleW(nullptr);
+  LPCWSTR name = nullptr;
+  ::EnumResourceNamesW(module, RT_GROUP_ICON, &FirstIconGroup, reinterpret_cast<LONG_PTR>(&name));
+  if (name == nullptr) return nullptr;
+  // Shared: the system owns it.
+  return static_cast<HICON>(::LoadImageW(module, name, IMAGE_ICON, size, size, LR_SHARED));
+}
+
+bool Win32WindowSystem::Open(std::string& error) {
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW windowClass;
+  std::memset(&windowClass, 0, sizeof windowClass);
+  windowClass.cbSize = sizeof windowClass;
+  // No CS_DBLCLKS: a second press is a press, not a double click.
+  windowClass.style = 0;
+  windowClass.lpfnWndProc = &WindowProcedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = ProgramIcon(::GetSystemMetrics(SM_CXICON));
+  windowClass.hIconSm = ProgramIcon(::GetSystemMetrics(SM_CXSMICON));
+  windowClass.hCursor = nullptr;  // WM_SETCURSOR chooses
+  windowClass.hbrBackground = nullptr;
+  windowClass.lpszClassName = kWindowClass;
+  if (::RegisterClassExW(&windowClass) == 0) {
+    error = "RegisterClassExW failed (" + std::to_string(::GetLastError()) + ")";
+    return false;
+  }
+  registered_ = true;
+  timerWindow_.reset(::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
+                                       &timerTarget_));
+  if (!timerWindow_) {
+    error = "no window for timers (" + std::to_string(::GetLastError()) + ")";
+    return false;
+  }
+  return true;
+}
+
+Win32Window::~Win32Window() {
+  // The window goes before the buffer and the icon it shows.
+  window_.reset();
+}
+
+bool Win32Window::Create(const WindowParams& params) {
+  const int width = std::max(1, params.clientWidth);
+  const int height = std::max(1, params.clientHeight);
+  if (!buffer_.Create(width, height)) return false;
+  const DWORD style = params.borderless ? WS_POPUP : (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+  // Without a taskbar button: a tool window.
+  const DWORD exStyle = params.taskbarButton ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW;
+  RECT bounds{0, 0, width, height};
+  ::AdjustWindowRectEx(&bounds, style, FALSE, exStyle);
+  window_.reset(::CreateWindowExW(exStyle, kWindowClass, L"", style, 0, 0, bounds.right - bounds.left,
+                                  bounds.bottom - bounds.top, nullptr, nullptr, ::GetModuleHandleW(nullptr),
+                                  &target_));
+  return static_cast<bool>(window_);
+}
+
+void Win32Window::Centre() {
+  RECT bounds;
+  if (!::GetWindowRect(window_.get(), &bounds)) return;
+  const int width = bounds.right - bounds.left;
+  const int height = bounds.bottom - bounds.top;
+  const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  ::SetWindowPos(window_.get(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Window::Show() {
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    Centre();
+  }
+  ::ShowWindow(window_.get(), SW_SHOW);
+  // Paints what the buffer holds before returning.
+  ::UpdateWindow(window_.get());
+}
+
+void Win32Window::Move(int x, int y) {
+  RECT bounds;
+  if (!::GetWindowRect(window_.get(), &bounds)) return;
+  POINT origin{0, 0};
+  ::ClientToScreen(window_.get(), &origin);
+  // The client area's offset inside the window (its frame, if any).
+  const int dx = origin.x - bounds.left;
+  const int dy = origin.y - bounds.top;
+  ::SetWindowPos(window_.get(), nullptr, x - dx, y - dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Window::SetIcon(const IconView& icon) {
+  if (icon.rgba == nullptr || icon.width <= 0 || icon.height <= 0) return;
+  DibSection colour;
+  if (!colour.Create(icon.width, icon.height)) return;
+  const std::uint8_t* source = icon.rgba;
+  for (int i = 0; i < icon.width * icon.height; ++i, source += 4) {
+    colour.bits[4 * i] = source[2];
+    colour.bits[4 * i + 1] = source[1];
+    colour.bits[4 * i + 2] = source[0];
+    colour.bits[4 * i + 3] = source[3];
+  }
+  // With a 32-bit colour bitmap the alpha channel decides; the mask is
+  // required all the same.
+  const BitmapHolder mask(::CreateBitmap(icon.width, icon.height, 1, 1, nullptr));
+  if (!mask) return;
+  ICONINFO info;
+  std::memset(&info, 0, sizeof info);
+  info.fIcon = TRUE;
+  info.hbmMask = mask.get();
+  info.hbmColor = colour.bitmap.get();
+  // The icon holds copies of both bitmaps.
+  IconHolder created(::CreateIconIndirect(&info));
+  if (!created) return;
+  ::SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(created.get()));
+  ::SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(created.get()));
+  // The window no longer shows the old one.
+  icon_ = std::move(created);
+}
+
+void Win32Window::Present(const FrameView& frame, const PixelRect& rect) {
+  if (frame.rgb == nullptr) return;
+  const int left = std::max(0, rect.left);
+  const int top = std::max(0, rect.top);
+  const int right = std::min({rect.left + rect.width, frame.width, buffer_.Width()});
+  const int bottom = std::min({rect.top + rect.height, frame.height, buffer_.Height()});
+  if (left >= right || top >= bottom) return;
+  for (int y = top; y < bottom; ++y) {
+    const std::uint8_t* source = frame.rgb + y * frame.stride + 3 * left;
+    std::uint8_t* target = buffer_.Row(y) + 4 * left;
+    for (int x = left; x < right; ++x, source += 3, target += 4) {
+      target[0] = source[2];
+      target[1] = source[1];
+      target[2] = source[0];
+      target[3] = 0;
+    }
+  }
+  // Straight to the window, not through WM_PAINT: the pixels are out when
+  // this returns.
+  ::GdiFlush();
+  const WindowDc dc(window_.get());
+  if (dc.Get() == nullptr) return;
+  ::BitBlt(dc.Get(), left, top, right - left, bottom - top, buffer_.Dc(), left, top, SRCCOPY);
+  ::GdiFlush();
+}
+
+void Win32Window::Queue(WindowEvent::Type type, WPARAM wParam, LPARAM lParam, std::uint8_t button) {
+  WindowEvent event;
+  event.type = type;
+  event.window = id_;
+  event.x = GET_X_LPARAM(lParam);
+  event.y = GET_Y_LPARAM(lParam);
+  event.button = button;
+  if ((wParam & MK_SHIFT) != 0) event.modifiers |= WindowEvent::Shift;
+  if ((wParam & MK_CONTROL) != 0) event.modifiers |= WindowEvent::Ctrl;
+  if ((::GetKeyState(VK_MENU) & 0x8000) != 0) event.modifiers |= WindowEvent::Alt;
+  if ((wParam & MK_LBUTTON) != 0) event.buttonsHeld |= 1u << WindowEvent::Left;
+  if ((wParam & MK_RBUTTON) != 0) event.buttonsHeld |= 1u << WindowEvent::Right;
+  if ((wParam & MK_MBUTTON) != 0) event.buttonsHeld |= 1u << WindowEvent::Middle;
+  system_.Push(event);
+}
+
+LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND window = window_.get();
+  using Type = WindowEvent::Type;
+  switch (message) {
+    case WM_MOUSEMOVE:
+      if (!pointerInside_) {
+        TRACKMOUSEEVENT track;
+        std::memset(&track, 0, sizeof track);
+        track.cbSize = sizeof track;
+        track.dwFlags = TME_LEAVE;
+        track.hwndTrack = window;
+        pointerInside_ = ::TrackMouseEvent(&track) != FALSE;
+      }
+      Queue(Type::MouseMove, wParam, lParam);
+      return 0;
+    case WM_MOUSELEAVE:
+      pointerInside_ = false;
+      {
+        WindowEvent event;
+        event.type = Type::MouseLeave;
+        event.window = id_;
+        system_.Push(event);
+      }
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+      // The window keeps the mouse until every button is up.
+      if (::GetCapture() != window) ::SetCapture(window);
+      const std::uint8_t button = message == WM_LBUTTONDOWN   ? WindowEvent::Left
+                                  : message == WM_RBUTTONDOWN ? WindowEvent::Right
+                                                              : WindowEvent::Middle;
+      Queue(Type::MouseDown, wParam, lParam, button);
+      return 0;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      const std::uint8_t button = message == WM_LBUTTONUP   ? WindowEvent::Left
+                                  : message == WM_RBUTTONUP ? WindowEvent::Right
+                                                            : WindowEvent::Middle;
+      if ((wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && ::GetCapture() == window) ::ReleaseCapture();
+      Queue(Type::MouseUp, wParam, lParam, button);
+      return 0;
+    }
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT) {
+        ::SetCursor(CursorHandle());
+        return TRUE;
+      }
+      break;
+    case WM_ERASEBKGND:
+      return 1;  // WM_PAINT covers everything
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      const HDC dc = ::BeginPaint(window, &paint);
+      if (dc != nullptr) {
+        const RECT& r = paint.rcPaint;
+        ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, buffer_.Dc(), r.left, r.top, SRCCOPY);
+      }
+      ::EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_CLOSE: {
+      // The form decides; the window stays until it is destroyed.
+      WindowEvent event;
+      event.type = Type::Close;
+      event.window = id_;
+      system_.Push(event);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+std::unique_ptr<WindowSystem> OpenWindowSystem(std::string& error) {
+  auto system = std::make_unique<Win32WindowSystem>();
+  if (!system->Open(error)) return nullptr;
+  return system;
+}
+
+}  // namespace platform
