@@ -157,10 +157,10 @@ void TfrmMain::FormShow(ui::TForm&) {
 }
 
 bool TfrmMain::LaunchAndWait(const std::u16string& path, const std::u16string& parameters, bool hideWindow) {
-  const std::u16string program = platform::FileExists(path) ? path : paths_.folder + path;
-  std::vector<std::u16string> arguments;
-  if (!parameters.empty()) arguments.push_back(parameters);
-  platform::ChildProcess child = platform::StartChildProcess(program, arguments);
+  // A path with no file behind it is taken as relative to the launcher
+  // folder, in double quotes.
+  const std::u16string file = platform::FileExists(path) ? path : u"\"" + paths_.folder + path + u"\"";
+  platform::ChildProcess child = platform::StartChildProcess(file, parameters);
   if (!child.Started()) return false;
   if (hideWindow) Hide();
   child.Wait();

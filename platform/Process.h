@@ -26,29 +26,40 @@ void StartProgram(const std::u16string& program, const std::vector<std::u16strin
 class ChildProcess {
  public:
   ChildProcess() = default;
-  explicit ChildProcess(long long id) : id_(id) {}
+  // A started program; `id` 0 when the platform gave nothing to wait for.
+  explicit ChildProcess(long long id) : started_(true), id_(id) {}
   ~ChildProcess();
-  ChildProcess(ChildProcess&& other) noexcept : id_(other.id_) { other.id_ = 0; }
+  ChildProcess(ChildProcess&& other) noexcept : started_(other.started_), id_(other.id_) {
+    other.started_ = false;
+    other.id_ = 0;
+  }
   ChildProcess& operator=(ChildProcess&& other) noexcept;
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  bool Started() const { return id_ != 0; }
+  bool Started() const { return started_; }
   long long Id() const { return id_; }
   // Blocks, with no time limit, until the process has ended, then lets go
-  // of it. Returns at once when nothing was started or it was waited for.
+  // of it. Returns at once when there is nothing to wait for: nothing was
+  // started, the start gave no process, or it was waited for already.
   void Wait() noexcept;
 
  private:
+  bool started_ = false;
   long long id_ = 0;
 };
 
-// Starts `program` (a path, used as given) with `arguments`, each passed as
-// one argument and nothing through a command interpreter. The result is not
-// Started() when the program could not be started. Windows: ShellExecuteExW
-// with SEE_MASK_NOCLOSEPROCESS; Linux: posix_spawn.
-ChildProcess StartChildProcess(const std::u16string& program,
-                               const std::vector<std::u16string>& arguments) noexcept;
+// Starts the program `file` with `parameters` and returns at once. `file` is
+// a path, used as given, or a path enclosed in double quotes (the same path
+// without them). `parameters` is one text passed as it stands, neither quoted
+// nor split; empty for none. Nothing goes through a command interpreter.
+// The result is not Started() when the start failed; it may be Started() with
+// nothing to wait for when the platform started the file without giving a
+// process.
+// Windows: ShellExecuteExW with SEE_MASK_NOCLOSEPROCESS only, no window, the
+// default verb, lpFile `file`, lpParameters `parameters` (null when empty),
+// no directory, SW_SHOW. Linux: posix_spawn with {path} or {path, parameters}.
+ChildProcess StartChildProcess(const std::u16string& file, const std::u16string& parameters) noexcept;
 
 // True when the process runs with administrator rights. Windows: the effective
 // token is a member of the built-in Administrators group; Linux: the effective

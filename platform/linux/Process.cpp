@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <new>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -77,8 +79,10 @@ ChildProcess::~ChildProcess() {
 
 ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
   if (this != &other) {
-    ChildProcess old(id_);
+    ChildProcess old(std::move(*this));
+    started_ = other.started_;
     id_ = other.id_;
+    other.started_ = false;
     other.id_ = 0;
   }
   return *this;
@@ -91,11 +95,16 @@ void ChildProcess::Wait() noexcept {
   id_ = 0;
 }
 
-ChildProcess StartChildProcess(const std::u16string& program,
-                               const std::vector<std::u16string>& arguments) noexcept {
+ChildProcess StartChildProcess(const std::u16string& file, const std::u16string& parameters) noexcept {
   try {
-    const std::string path = Utf8FromUtf16(program);
+    // A path in double quotes is the same path.
+    std::u16string_view unquoted = file;
+    if (unquoted.size() >= 2 && unquoted.front() == u'"' && unquoted.back() == u'"')
+      unquoted = unquoted.substr(1, unquoted.size() - 2);
+    const std::string path = Utf8FromUtf16(unquoted);
     if (path.empty()) return {};
+    std::vector<std::u16string> arguments;
+    if (!parameters.empty()) arguments.push_back(parameters);
     ArgumentVector argv(path, arguments);
     pid_t child = 0;
     if (::posix_spawn(&child, path.c_str(), nullptr, nullptr, argv.pointers.data(), environ) != 0) return {};
