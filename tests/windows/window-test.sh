@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# window-test.sh PREFIX BIN
+#
+# The Win32 window system under wine64 on an Xvfb display of its own, driven
+# with xdotool and read back from the screen: windowprobe.exe (BIN) starts
+# BIN/Core/Snipwell.exe with "cut" from its button. Checks, each by what
+# reached the screen, the stand-in's log or the probe's output:
+#   centred borderless window with the presented frame; hover, leave, press;
+#   a click starts the child with its parameter, the window is unmapped while
+#   the child runs and mapped again with its frame after the child has ended
+#   (ended by a close request, as taskkill sends it); one-shot timers, a
+#   stopped one never ticks; a drag of the background moves the window through
+#   the system move loop; the close box ends the process with exit code 0.
+#
+# Wine's programs talk to the display of the wineserver's session: the
+# prefix's server (started without a display) is stopped first, and the one
+# this test used is stopped at the end.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+prefix=$(realpath -m "${1:?usage: window-test.sh PREFIX BIN}")
+bin=$(realpath "${2:?usage: window-test.sh PREFIX BIN}")
+source "$here/../../scripts/wine/env.sh" "$prefix"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/window-test.XXXXXX")
+xvfb_pid=""
+probe_pid=""
+cleanup() {
+  [[ -n "$probe_pid" ]] && kill "$probe_pid" 2>/dev/null || true
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  [[ -n "$probe_pid" ]] && wait "$probe_pid" 2>/dev/null || true
+  if [[ -n "$xvfb_pid" ]]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@"; then
+    echo "ok   $what"
+  else
+    echo "FAIL $what"
+    failures=$((failures + 1))
+  fi
+}
+# Polls COMMAND every 0.1 s for up to SECONDS.
+wait_for() {
+  local limit=$1
+  shift
+  local end=$((SECONDS + limit))
+  until "$@"; do
+    ((SECONDS < end)) || return 1
+    sleep 0.1
+  done
+}
+
+# Xvfb on a display it picks (-displayfd), ready once it names it.
+mkfifo "$work/displayfd"
+Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp -br -noreset 4>"$work/displayfd" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+read -r -t 20 number <"$work/displayfd" || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=":$number"
+unset WAYLAND_DISPLAY
+
+"$WINESERVER" -k >/dev/null 2>&1 || true
+"$WINESERVER" -w >/dev/null 2>&1 || true
+
+state="$work/state"
+mkdir -p "$state"
+export TAVREL_DIR
+TAVREL_DIR=$(wine_path "$state")
+log="$state/Tavrel.log"
+
+cd "$bin"
+"$WINE64" "$bin/windowprobe.exe" "$(wine_path "$bin/Core/Snipwell.exe")" cut >"$work/probe.out" 2>"$work/probe.err" </dev/null &
+probe_pid=$!
+
+said() { tr -d '\r' <"$work/probe.out" | grep -Eq -- "$1"; }
+count() { tr -d '\r' <"$work/probe.out" | grep -Ec -- "$1" || true; }
+visible() { [[ -n "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ]]; }
+window_id() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
+geometry() {  # sets X Y WIDTH HEIGHT of the window titled $1
+  eval "$(xdotool getwindowgeometry --shell "$(window_id "$1")")"
+}
+# The colour of the screen pixel at the window's client point, as "r,g,b".
+pixel() {
+  local hex
+  hex=$(import -window root -crop "1x1+$((X + $1))+$((Y + $2))" -depth 8 txt:- 2>/dev/null |
+    grep -Eo '#[0-9A-Fa-f]{6}' | head -n 1) || return 0
+  [[ -n "$hex" ]] && printf '%d,%d,%d' "0x${hex:1:2}" "0x${hex:3:2}" "0x${hex:5:2}"
+}
+shows() { [[ "$(pixel "$1" "$2")" == "$3" ]]; }
+log_has() { [[ -f "$log" ]] && grep -Eq -- "$1" "$log"; }
+
+if ! wait_for 30 visible WindowProbe; then
+  echo "FAIL the probe's window was never mapped"
+  cat "$work/probe.out" "$work/probe.err"
+  exit 1
+fi
+geometry WindowProbe
+check "borderless client size 320x200" test "$WIDTH,$HEIGHT" = "320,200"
+check "centred on the screen" test "$X,$Y" = "480,412"
+check "the probe reports its client origin where X has the window" said "^shown at $X $Y\$"
+check "background presented" wait_for 10 shows 200 150 "40,60,90"
+check "button presented" wait_for 10 shows 30 30 "200,200,200"
+check "close box presented" wait_for 10 shows 290 20 "90,0,0"
+
+xdotool mousemove $((X + 60)) $((Y + 50))
+check "hover paints the button" wait_for 10 shows 30 30 "0,160,0"
+check "hover reported once" wait_for 5 said "^enter button$"
+xdotool mousemove $((X + 200)) $((Y + 150))
+check "moving off the button restores it" wait_for 10 shows 30 30 "200,200,200"
+xdotool mousemove 5 5
+check "leaving the window is reported (TrackMouseEvent)" wait_for 10 said "^leave$"
+
+check "a one-shot timer ticks once" wait_for 10 said "^timer$"
+xdotool mousemove $((X + 60)) $((Y + 50))
+xdotool mousedown 1
+check "a press paints pressed" wait_for 10 shows 30 30 "200,0,0"
+xdotool mouseup 1
+check "the click starts the child" wait_for 20 log_has $'^Snipwell\targs=cut\targc=1\t'
+check "the probe reports the start" wait_for 10 said "^started$"
+check "the window is unmapped while the child runs" wait_for 10 bash -c "! xdotool search --onlyvisible --name '^WindowProbe\$' >/dev/null 2>&1"
+check "the child shows its window" wait_for 20 visible "Snipwell - cut"
+sleep 0.3
+check "the window stays unmapped while the child runs" bash -c "! xdotool search --onlyvisible --name '^WindowProbe\$' >/dev/null 2>&1"
+check "no event is handled while the child runs" test "$(count '^child ended$')" = 0
+
+# A close request, as taskkill without /F sends it.
+"$WINE64" taskkill /IM Snipwell.exe >/dev/null 2>&1 || true
+check "the child ends on the close request" wait_for 20 log_has $'^Snipwell-end\t'
+check "the window is mapped again after the child" wait_for 20 visible WindowProbe
+check "the wait ended with the child" wait_for 10 said "^child ended$"
+geometry WindowProbe
+check "its frame is presented again" wait_for 10 shows 200 150 "40,60,90"
+check "the stopped timer never ticked" test "$(count '^stopped timer ticked$')" = 0
+check "the running timer ticked only once" test "$(count '^timer$')" = 1
+
+# A drag of the background with the system move loop.
+start_x=$X start_y=$Y
+xdotool mousemove $((X + 200)) $((Y + 150))
+xdotool mousedown 1
+sleep 0.2
+xdotool mousemove $((X + 230)) $((Y + 170))
+xdotool mousemove $((X + 270)) $((Y + 195))
+sleep 0.2
+xdotool mouseup 1
+check "the drag ends in the system move loop" wait_for 10 said "^system drag ended at"
+moved() { geometry WindowProbe && test "$X,$Y" = "$((start_x + 70)),$((start_y + 45))"; }
+check "the drag moved the window by the pointer's way" wait_for 10 moved
+check "the probe's position follows the window" wait_for 5 said "^system drag ended at $((start_x + 70)) $((start_y + 45))\$"
+
+geometry WindowProbe
+xdotool mousemove $((X + 290)) $((Y + 20))
+xdotool click 1
+status=0
+if wait_for 20 bash -c "! kill -0 $probe_pid 2>/dev/null"; then
+  wait "$probe_pid" || status=$?
+  probe_pid=""
+  check "the close box ends the process with exit code 0" test "$status" = 0
+  check "the close box was clicked" said "^closed$"
+else
+  echo "FAIL the probe did not end on the close box"
+  failures=$((failures + 1))
+fi
+
+if ((failures > 0)); then
+  echo "--- probe output"
+  tr -d '\r' <"$work/probe.out"
+  echo "--- log"
+  cat "$log" 2>/dev/null || true
+fi
+echo "window-test: $failures failed"
+((failures == 0))
