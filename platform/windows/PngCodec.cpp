@@ -141,18 +141,21 @@ bool Decode(const std::uint8_t* data, std::size_t size, DecodedImage& out, std::
     return false;
   }
 
+  std::vector<std::uint8_t> rgb(count * 3);
+  std::vector<std::uint8_t> alpha(hasAlpha ? count : 0);
+  for (std::size_t i = 0; i < count; ++i) {
+    rgb[3 * i] = bgra[4 * i + 2];
+    rgb[3 * i + 1] = bgra[4 * i + 1];
+    rgb[3 * i + 2] = bgra[4 * i];
+  }
+  for (std::size_t i = 0; i < alpha.size(); ++i) alpha[i] = bgra[4 * i + 3];
+
   DecodedImage image;
   image.width = static_cast<int>(width);
   image.height = static_cast<int>(height);
   image.hasAlpha = hasAlpha;
-  image.rgb.resize(count * 3);
-  if (hasAlpha) image.alpha.resize(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    image.rgb[3 * i] = bgra[4 * i + 2];
-    image.rgb[3 * i + 1] = bgra[4 * i + 1];
-    image.rgb[3 * i + 2] = bgra[4 * i];
-    if (hasAlpha) image.alpha[i] = bgra[4 * i + 3];
-  }
+  image.rgb = std::move(rgb);
+  image.alpha = std::move(alpha);
   out = std::move(image);
   return true;
 }
