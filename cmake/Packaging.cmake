@@ -1,7 +1,9 @@
 # The Windows install folder and its zip (CPack, ZIP generator):
 #   cmake --build --preset windows-i686 && cpack --preset windows-i686
 # gives build/windows-i686/Vidorra-<version>-win32.zip. Programs and DLLs sit at
-# the top of the folder; sdk/ holds what callers of libMetaScope.dll build with.
+# the top of the folder: the launcher's install folder (component "launcher":
+# VidorraMain.exe, Tavrel.dll, QBStart.exe, Core\) and libMetaScope.dll with
+# its command-line tool; sdk/ holds what callers of libMetaScope.dll build with.
 
 install(TARGETS MetaScope metascope
   RUNTIME DESTINATION .

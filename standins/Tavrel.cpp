@@ -155,7 +155,9 @@ TAVREL_ENTRY std::int32_t TAVREL_CALL RemoveUpdateCheck(const char16_t* taskName
     const std::string name = ReadText(taskName);
     std::error_code error;
     const auto cwd = std::filesystem::current_path(error);
-    standins::AppendLogLine("RemoveUpdateCheck", {{"name", name}, {"cwd", cwd.string()}});
+    const std::u8string folder = cwd.u8string();
+    standins::AppendLogLine("RemoveUpdateCheck",
+                            {{"name", name}, {"cwd", std::string(folder.begin(), folder.end())}});
     if (name.empty()) return 1;
     return UpdateChecks(name, nullptr) ? 0 : 1;
   } catch (...) {

@@ -3,7 +3,7 @@
 #
 # start: makes a fresh wine prefix in PREFIX (any old one is removed first),
 #        with crash dialogs off so that a crashing program cannot block a
-#        headless run, and leaves its wineserver running for the tests that
+#        headless run and wine's Tahoma in its Fonts folder, and leaves its wineserver running for the tests that
 #        follow (it ends by itself 30 s after the last program).
 # stop:  ends the prefix's wineserver and every program still running in it.
 set -euo pipefail
@@ -30,6 +30,20 @@ case "$action" in
     if ! timeout 60 "$WINE64" reg query 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog 2>/dev/null |
         tr -d '\r' | grep -Eq 'ShowCrashDialog[[:space:]]+REG_DWORD[[:space:]]+0x0'; then
       echo "prefix: ShowCrashDialog could not be set in $prefix" >&2
+      exit 1
+    fi
+    # GDI finds wine's own Tahoma only in the prefix's Fonts folder; without
+    # it "Tahoma" falls back to another face.
+    fonts="$prefix/drive_c/windows/Fonts"
+    mkdir -p "$fonts"
+    found=0
+    for font in /usr/share/wine/fonts/tahoma*.ttf; do
+      [[ -f "$font" ]] || continue
+      cp "$font" "$fonts/"
+      found=1
+    done
+    if ((found == 0)); then
+      echo "prefix: no tahoma*.ttf in /usr/share/wine/fonts (package fonts-wine)" >&2
       exit 1
     fi
     echo "prefix: $prefix ready"
