@@ -21,59 +21,7 @@ prefix=$(realpath -m "${1:?usage: window-test.sh PREFIX BIN}")
 bin=$(realpath "${2:?usage: window-test.sh PREFIX BIN}")
 source "$here/../../scripts/wine/env.sh" "$prefix"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/window-test.XXXXXX")
-xvfb_pid=""
-probe_pid=""
-cleanup() {
-  [[ -n "$probe_pid" ]] && kill "$probe_pid" 2>/dev/null || true
-  "$WINESERVER" -k >/dev/null 2>&1 || true
-  [[ -n "$probe_pid" ]] && wait "$probe_pid" 2>/dev/null || true
-  if [[ -n "$xvfb_pid" ]]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok   $what"
-  else
-    echo "FAIL $what"
-    failures=$((failures + 1))
-  fi
-}
-# Polls COMMAND every 0.1 s for up to SECONDS.
-wait_for() {
-  local limit=$1
-  shift
-  local end=$((SECONDS + limit))
-  until "$@"; do
-    ((SECONDS < end)) || return 1
-    sleep 0.1
-  done
-}
-
-# Xvfb on a display it picks (-displayfd), ready once it names it.
-mkfifo "$work/displayfd"
-Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp -br -noreset 4>"$work/displayfd" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-read -r -t 20 number <"$work/displayfd" || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$number"
-unset WAYLAND_DISPLAY
-
-"$WINESERVER" -k >/dev/null 2>&1 || true
-"$WINESERVER" -w >/dev/null 2>&1 || true
-
-state="$work/state"
-mkdir -p "$state"
-export TAVREL_DIR
-TAVREL_DIR=$(wine_path "$state")
-log="$state/Tavrel.log"
+source "$here/x-session.sh"
 
 cd "$bin"
 "$WINE64" "$bin/windowprobe.exe" "$(wine_path "$bin/Core/Snipwell.exe")" cut >"$work/probe.out" 2>"$work/probe.err" </dev/null &
@@ -81,20 +29,6 @@ probe_pid=$!
 
 said() { tr -d '\r' <"$work/probe.out" | grep -Eq -- "$1"; }
 count() { tr -d '\r' <"$work/probe.out" | grep -Ec -- "$1" || true; }
-visible() { [[ -n "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ]]; }
-window_id() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
-geometry() {  # sets X Y WIDTH HEIGHT of the window titled $1
-  eval "$(xdotool getwindowgeometry --shell "$(window_id "$1")")"
-}
-# The colour of the screen pixel at the window's client point, as "r,g,b".
-pixel() {
-  local hex
-  hex=$(import -window root -crop "1x1+$((X + $1))+$((Y + $2))" -depth 8 txt:- 2>/dev/null |
-    grep -Eo '#[0-9A-Fa-f]{6}' | head -n 1) || return 0
-  [[ -n "$hex" ]] && printf '%d,%d,%d' "0x${hex:1:2}" "0x${hex:3:2}" "0x${hex:5:2}"
-}
-shows() { [[ "$(pixel "$1" "$2")" == "$3" ]]; }
-log_has() { [[ -f "$log" ]] && grep -Eq -- "$1" "$log"; }
 
 if ! wait_for 30 visible WindowProbe; then
   echo "FAIL the probe's window was never mapped"
@@ -131,7 +65,7 @@ check "the window stays unmapped while the child runs" bash -c "! xdotool search
 check "no event is handled while the child runs" test "$(count '^child ended$')" = 0
 
 # A close request, as taskkill without /F sends it.
-"$WINE64" taskkill /IM Snipwell.exe >/dev/null 2>&1 || true
+close_program Snipwell.exe
 check "the child ends on the close request" wait_for 20 log_has $'^Snipwell-end\t'
 check "the window is mapped again after the child" wait_for 20 visible WindowProbe
 check "the wait ended with the child" wait_for 10 said "^child ended$"
@@ -157,10 +91,7 @@ check "the probe's position follows the window" wait_for 5 said "^system drag en
 geometry WindowProbe
 xdotool mousemove $((X + 290)) $((Y + 20))
 xdotool click 1
-status=0
-if wait_for 20 bash -c "! kill -0 $probe_pid 2>/dev/null"; then
-  wait "$probe_pid" || status=$?
-  probe_pid=""
+if wait_end "$probe_pid" 20; then
   check "the close box ends the process with exit code 0" test "$status" = 0
   check "the close box was clicked" said "^closed$"
 else
