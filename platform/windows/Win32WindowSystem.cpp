@@ -276,20 +276,35 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-// The program's own icon: the first icon group among its resources.
+// The program's own icon: the first icon group among its resources, by
+// number or by name.
+struct IconGroupName {
+  bool found = false;
+  WORD id = 0;
+  std::wstring name;
+};
+
 BOOL CALLBACK FirstIconGroup(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
-  auto* out = reinterpret_cast<LPCWSTR*>(found);
-  // A numeric id travels as is; a name must be copied, it lives only during
-  // the enumeration: only ids are kept (resource compilers number icons).
-  if (IS_INTRESOURCE(name)) *out = name;
+  auto* out = reinterpret_cast<IconGroupName*>(found);
+  out->found = true;
+  if (IS_INTRESOURCE(name)) {
+    out->id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name));
+  } else {
+    try {
+      out->name = name;  // valid only during the enumeration
+    } catch (...) {
+      out->found = false;
+    }
+  }
   return FALSE;
 }
 
 HICON ProgramIcon(int size) {
   const HMODULE module = ::GetModuleHandleW(nullptr);
-  LPCWSTR name = nullptr;
-  ::EnumResourceNamesW(module, RT_GROUP_ICON, &FirstIconGroup, reinterpret_cast<LONG_PTR>(&name));
-  if (name == nullptr) return nullptr;
+  IconGroupName group;
+  ::EnumResourceNamesW(module, RT_GROUP_ICON, &FirstIconGroup, reinterpret_cast<LONG_PTR>(&group));
+  if (!group.found) return nullptr;
+  const LPCWSTR name = group.name.empty() ? MAKEINTRESOURCEW(group.id) : group.name.c_str();
   // Shared: the system owns it.
   return static_cast<HICON>(::LoadImageW(module, name, IMAGE_ICON, size, size, LR_SHARED));
 }
