@@ -3,6 +3,7 @@
 #include "platform/CommandLine.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
+#include "platform/Process.h"
 #include "platform/TextEncoding.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +50,36 @@ TEST_F(PlatformLinux, ChangesTheCurrentDirectory) {
   EXPECT_TRUE(platform::ChangeCurrentDirectory(Path("folder")));
   EXPECT_EQ(fs::current_path(), fs::canonical(root_ / "folder"));
   fs::current_path(before);
+}
+
+// A started program gets the parameter text as one argument (none when it is
+// empty), a path in double quotes is the same path, and the wait returns once
+// the program has ended.
+TEST_F(PlatformLinux, StartsAProgramWithOneParameterAndWaitsForItsEnd) {
+  const fs::path script = root_ / "record args";
+  std::ofstream(script) << "#!/bin/sh\nsleep 0.2\necho \"$#:$1\" >> \"$(dirname \"$0\")/args.txt\"\n";
+  fs::permissions(script, fs::perms::owner_all);
+  const struct {
+    std::u16string file;
+    std::u16string parameters;
+    const char* recorded;
+  } cases[] = {
+      {Path("record args"), u"cut", "1:cut"},
+      {u"\"" + Path("record args") + u"\"", u"-onlymain x", "1:-onlymain x"},
+      {Path("record args"), u"", "0:"},
+  };
+  for (const auto& c : cases) {
+    fs::remove(root_ / "args.txt");
+    platform::ChildProcess child = platform::StartChildProcess(c.file, c.parameters);
+    ASSERT_TRUE(child.Started());
+    child.Wait();
+    std::ifstream in(root_ / "args.txt");
+    std::string line;
+    ASSERT_TRUE(std::getline(in, line)) << "the wait returned before the program ended";
+    EXPECT_EQ(line, c.recorded);
+  }
+  EXPECT_FALSE(platform::StartChildProcess(Path("missing"), u"cut").Started());
+  EXPECT_FALSE(platform::StartChildProcess(Path("folder"), u"cut").Started());
 }
 
 TEST(PlatformLinuxModules, LoadsByFullPathOnlyAndFindsEntriesByOrdinalName) {
