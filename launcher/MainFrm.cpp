@@ -4,10 +4,15 @@
 #include <utility>
 #include <vector>
 
+#include "cmake/EmbeddedFile.h"
 #include "launcher/UpdateServiceCalls.h"
 #include "platform/FileSystem.h"
 #include "platform/PlatformNames.h"
 #include "platform/Process.h"
+
+namespace vidorra {
+const TEmbeddedFile* FindLauncherPictures(std::string_view fileName);
+}
 
 namespace launcher {
 
@@ -18,8 +23,9 @@ namespace {
 constexpr int kClientWidth = 858;
 constexpr int kClientHeight = 518;
 
-void LoadPicture(ui::TPicture& picture, const TLauncherPictures& pictures, std::string_view fileName) {
-  if (const ui::TPngImage* image = pictures.Find(fileName)) picture.Assign(*image);
+void LoadPicture(ui::TPicture& picture, std::string_view fileName) {
+  if (const vidorra::TEmbeddedFile* file = vidorra::FindLauncherPictures(fileName))
+    (void)picture.LoadFromBytes(file->data, file->size);
 }
 
 // One image button of the layout. `images` names the pictures
@@ -30,8 +36,7 @@ struct TButtonLayout {
   bool disabledImage;
 };
 
-void LayOutButton(ui::TForm& form, controls::TQbVclImageButton& button, const TButtonLayout& layout,
-                  const TLauncherPictures& pictures) {
+void LayOutButton(ui::TForm& form, controls::TQbVclImageButton& button, const TButtonLayout& layout) {
   button.SetBounds(layout.left, layout.top, layout.width, layout.height);
   form.SetAnchors(button, ui::akTop | ui::akRight);
   button.SetCursor(ui::crArrow);
@@ -61,19 +66,16 @@ void LayOutButton(ui::TForm& form, controls::TQbVclImageButton& button, const TB
   button.SetAnimationParam(4);
 
   const std::string prefix = layout.images;
-  LoadPicture(button.PicNormal(), pictures, prefix + "-normal.png");
-  LoadPicture(button.PicMouseOn(), pictures, prefix + "-mouseon.png");
-  LoadPicture(button.PicMouseDown(), pictures, prefix + "-mousedown.png");
-  if (layout.disabledImage) LoadPicture(button.PicDisabled(), pictures, prefix + "-disabled.png");
+  LoadPicture(button.PicNormal(), prefix + "-normal.png");
+  LoadPicture(button.PicMouseOn(), prefix + "-mouseon.png");
+  LoadPicture(button.PicMouseDown(), prefix + "-mousedown.png");
+  if (layout.disabledImage) LoadPicture(button.PicDisabled(), prefix + "-disabled.png");
   button.Picture().Assign(button.PicNormal());
 }
 
 }  // namespace
 
 TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths)
-    : TfrmMain(application, std::move(paths), TLauncherPictures::Decode()) {}
-
-TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths, const TLauncherPictures& pictures)
     : ui::TForm(application, {kClientWidth, kClientHeight, ui::bsNone}), paths_(std::move(paths)) {
   SetColor(ui::clBtnFace);
   Font().SetName(u"Tahoma");
@@ -83,32 +85,32 @@ TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths, const TL
   Font().SetCharset(ui::DEFAULT_CHARSET);
   SetTag(0);
   ui::TPicture icon;
-  LoadPicture(icon, pictures, "icon-128.png");
+  LoadPicture(icon, "icon-128.png");
   if (const ui::TPngImage* image = icon.Graphic()) SetIcon(*image);
 
   // Creation order is stacking order: the background at the bottom.
   imgBK = CreateControl<ui::TPictureView>();
   imgBK->SetBounds(0, 0, kClientWidth, kClientHeight);
   imgBK->SetAutoSize(true);
-  LoadPicture(imgBK->Picture(), pictures, "background.png");
+  LoadPicture(imgBK->Picture(), "background.png");
   imgBK->OnMouseDown = [this](ui::TControl& sender, ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
     imgBKMouseDown(sender, button, shift, x, y);
   };
 
   btnCloseFrm = CreateControl<controls::TQbVclImageButton>();
-  LayOutButton(*this, *btnCloseFrm, {834, 4, 20, 20, "close", false}, pictures);
+  LayOutButton(*this, *btnCloseFrm, {834, 4, 20, 20, "close", false});
   btnCloseFrm->OnClick = [this](ui::TControl& sender) { btnCloseFrmClick(sender); };
 
   btnEdit = CreateControl<controls::TQbVclImageButton>();
-  LayOutButton(*this, *btnEdit, {251, 170, 171, 165, "edit", true}, pictures);
+  LayOutButton(*this, *btnEdit, {251, 170, 171, 165, "edit", true});
   btnEdit->OnClick = [this](ui::TControl& sender) { btnEditClick(sender); };
 
   btnCut = CreateControl<controls::TQbVclImageButton>();
-  LayOutButton(*this, *btnCut, {428, 170, 171, 78, "cut", true}, pictures);
+  LayOutButton(*this, *btnCut, {428, 170, 171, 78, "cut", true});
   btnCut->OnClick = [this](ui::TControl& sender) { btnCutClick(sender); };
 
   btnJoin = CreateControl<controls::TQbVclImageButton>();
-  LayOutButton(*this, *btnJoin, {428, 257, 171, 78, "join", true}, pictures);
+  LayOutButton(*this, *btnJoin, {428, 257, 171, 78, "join", true});
   btnJoin->OnClick = [this](ui::TControl& sender) { btnJoinClick(sender); };
 
   timerScheduleInstall = CreateTimer();

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "controls/QbVclImageButton.h"
-#include "launcher/DecodedPictures.h"
 #include "launcher/UserInterface.h"
 #include "ui/Application.h"
 #include "ui/Form.h"
@@ -20,8 +19,6 @@ namespace launcher {
 class TfrmMain : public ui::TForm {
  public:
   TfrmMain(ui::TApplication& application, TLauncherPaths paths);
-  // The same with the pictures already decoded.
-  TfrmMain(ui::TApplication& application, TLauncherPaths paths, const TLauncherPictures& pictures);
 
   ui::TPictureView* imgBK;
   controls::TQbVclImageButton* btnCloseFrm;
