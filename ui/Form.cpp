@@ -1,6 +1,7 @@
 #include "ui/Form.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "ui/Application.h"
 #include "ui/Timer.h"
@@ -199,13 +200,15 @@ void TForm::Compose() {
   const auto r = static_cast<std::uint8_t>(color_ & 0xFF);
   const auto g = static_cast<std::uint8_t>((color_ >> 8) & 0xFF);
   const auto b = static_cast<std::uint8_t>((color_ >> 16) & 0xFF);
-  for (int y = 0; y < frame_.Height(); ++y) {
-    std::uint8_t* row = frame_.ColourRow(y);
+  if (frame_.Height() > 0) {
+    std::uint8_t* first = frame_.ColourRow(0);
     for (int x = 0; x < frame_.Width(); ++x) {
-      row[3 * x] = r;
-      row[3 * x + 1] = g;
-      row[3 * x + 2] = b;
+      first[3 * x] = r;
+      first[3 * x + 1] = g;
+      first[3 * x + 2] = b;
     }
+    const auto rowBytes = static_cast<std::size_t>(frame_.Width()) * 3;
+    for (int y = 1; y < frame_.Height(); ++y) std::memcpy(frame_.ColourRow(y), first, rowBytes);
   }
   for (const auto& owned : controls_) owned.control->PaintTo(frame_);
 }

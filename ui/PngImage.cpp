@@ -1,6 +1,7 @@
 #include "ui/PngImage.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -74,10 +75,23 @@ void TPngImage::Draw(int x, int y, const TPngImage& source, int maxWidth, int ma
     const std::uint8_t* src = source.ColourRow(static_cast<int>(sy));
     const std::uint8_t* srcAlpha = source.AlphaRow(static_cast<int>(sy));
     std::uint8_t* dst = ColourRow(static_cast<int>(sy + y));
+    // The formula gives the source byte at alpha 255 and the destination byte
+    // at alpha 0, so opaque pixels are copied and transparent ones skipped.
+    if (srcAlpha == nullptr) {
+      std::memcpy(dst + 3 * (sx0 + x), src + 3 * sx0, static_cast<std::size_t>(3 * (sx1 - sx0)));
+      continue;
+    }
     for (long long sx = sx0; sx < sx1; ++sx) {
-      const unsigned a = srcAlpha != nullptr ? srcAlpha[sx] : 255u;
+      const unsigned a = srcAlpha[sx];
+      if (a == 0) continue;
       std::uint8_t* d = dst + 3 * (sx + x);
       const std::uint8_t* s = src + 3 * sx;
+      if (a == 255) {
+        d[0] = s[0];
+        d[1] = s[1];
+        d[2] = s[2];
+        continue;
+      }
       for (int c = 0; c < 3; ++c)
         d[c] = static_cast<std::uint8_t>((s[c] * a + d[c] * (255u - a) + 127u) / 255u);
     }
