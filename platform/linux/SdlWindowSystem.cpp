@@ -120,7 +120,11 @@ class SdlWindowSystem final : public WindowSystem {
     // nothing or complain on standard error when they find no display.
     // SDL_VIDEODRIVER, when set, still decides.
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+    // Video before the timer: the timer starts a thread, and in a process
+    // with more than one thread the C library locks every getc, which the X
+    // input method's start-up calls for each character of its compose
+    // tables (several hundred kilobytes).
+    if (SDL_Init(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_TIMER) != 0) {
       error = SDL_GetError();
       SDL_Quit();
       return false;
