@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -33,7 +34,16 @@ class ChildProcess {
     other.started_ = false;
     other.id_ = 0;
   }
-  ChildProcess& operator=(ChildProcess&& other) noexcept;
+  ChildProcess& operator=(ChildProcess&& other) noexcept {
+    if (this != &other) {
+      ChildProcess old(std::move(*this));  // lets go of what this held
+      started_ = other.started_;
+      id_ = other.id_;
+      other.started_ = false;
+      other.id_ = 0;
+    }
+    return *this;
+  }
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 

@@ -77,17 +77,6 @@ ChildProcess::~ChildProcess() {
   if (id_ != 0) (void)::waitpid(static_cast<pid_t>(id_), nullptr, WNOHANG);
 }
 
-ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
-  if (this != &other) {
-    ChildProcess old(std::move(*this));
-    started_ = other.started_;
-    id_ = other.id_;
-    other.started_ = false;
-    other.id_ = 0;
-  }
-  return *this;
-}
-
 void ChildProcess::Wait() noexcept {
   if (id_ == 0) return;
   while (::waitpid(static_cast<pid_t>(id_), nullptr, 0) < 0 && errno == EINTR) {

@@ -26,17 +26,6 @@ ChildProcess::~ChildProcess() {
   if (id_ != 0) ::CloseHandle(HandleOf(id_));
 }
 
-ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
-  if (this != &other) {
-    ChildProcess old(std::move(*this));
-    started_ = other.started_;
-    id_ = other.id_;
-    other.started_ = false;
-    other.id_ = 0;
-  }
-  return *this;
-}
-
 void ChildProcess::Wait() noexcept {
   if (id_ == 0) return;
   const HANDLE process = HandleOf(id_);
