@@ -67,6 +67,11 @@ bool ReadPixels(ReadState& s, bool& allocationFailed) {
 
   png_set_read_fn(s.png, &s, OnRead);
   png_set_user_limits(s.png, kMaxDecodedDimension, kMaxDecodedDimension);
+#if defined(PNG_IGNORE_ADLER32)
+  // Each IDAT chunk's CRC already guards the compressed bytes; the zlib
+  // stream's own checksum over the same data is a second pass for nothing.
+  png_set_option(s.png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
   png_read_info(s.png, s.info);
 
   png_set_expand(s.png);  // palette -> RGB, grey < 8 bits -> 8 bits, tRNS -> alpha
