@@ -64,4 +64,38 @@ void AppendLogLine(std::string_view name, const TLogFields& fields) {
   log.write(line.data(), static_cast<std::streamsize>(line.size()));
 }
 
+std::vector<TLogLine> ReadLog(const std::filesystem::path& path) {
+  std::vector<TLogLine> lines;
+  std::ifstream in(path, std::ios::binary);
+  for (std::string text; std::getline(in, text);) {
+    TLogLine line;
+    std::size_t start = 0;
+    for (bool first = true;; first = false) {
+      const std::size_t tab = text.find('\t', start);
+      const std::string_view field = std::string_view(text).substr(start, tab - start);
+      if (first) {
+        line.name = field;
+      } else {
+        const std::size_t equals = field.find('=');
+        const std::string_view value = equals == std::string_view::npos ? std::string_view() : field.substr(equals + 1);
+        line.fields[std::string(field.substr(0, equals))] = UnescapeField(value);
+      }
+      if (tab == std::string::npos) break;
+      start = tab + 1;
+    }
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+std::string Describe(const std::vector<TLogLine>& lines) {
+  std::string text;
+  for (const auto& line : lines) {
+    text += line.name;
+    for (const auto& [key, value] : line.fields) text += " " + key + "=" + value;
+    text += "\n";
+  }
+  return text;
+}
+
 }  // namespace standins

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,5 +30,17 @@ std::string UnescapeField(std::string_view text);
 
 // Appends one line "name\tkey=value\t...". Failures are ignored.
 void AppendLogLine(std::string_view name, const TLogFields& fields);
+
+// One line of the log, read back with its values unescaped.
+struct TLogLine {
+  std::string name;
+  std::map<std::string, std::string> fields;
+};
+
+// Every line of the log file at `path`; none when it cannot be read.
+std::vector<TLogLine> ReadLog(const std::filesystem::path& path);
+
+// The lines as text, one per line, for test messages.
+std::string Describe(const std::vector<TLogLine>& lines);
 
 }  // namespace standins

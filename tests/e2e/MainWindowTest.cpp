@@ -294,23 +294,12 @@ class MainWindowE2E : public ::testing::Test {
     return WaitFor([&] { return static_cast<bool>(Shows(expected, rect)); }, 10s);
   }
 
-  struct TLogLine {
-    std::string name;
-    std::map<std::string, std::string> fields;
-  };
+  using TLogLine = standins::TLogLine;
+  // The log's lines called `name`.
   std::vector<TLogLine> Log(const std::string& name) const {
     std::vector<TLogLine> lines;
-    std::ifstream in(state_ / "Tavrel.log", std::ios::binary);
-    for (std::string text; std::getline(in, text);) {
-      std::istringstream fields(text);
-      TLogLine line;
-      std::getline(fields, line.name, '\t');
-      for (std::string field; std::getline(fields, field, '\t');) {
-        const auto eq = field.find('=');
-        line.fields[field.substr(0, eq)] = standins::UnescapeField(field.substr(eq + 1));
-      }
-      if (line.name == name) lines.push_back(line);
-    }
+    for (TLogLine& line : standins::ReadLog(state_ / "Tavrel.log"))
+      if (line.name == name) lines.push_back(std::move(line));
     return lines;
   }
   bool WaitForLog(const std::string& name, std::size_t count = 1) const {

@@ -35,20 +35,8 @@ std::string Utf8(const fs::path& path) {
   return std::string(text.begin(), text.end());
 }
 
-struct TLogLine {
-  std::string name;
-  std::map<std::string, std::string> fields;
-};
-
-std::string Describe(const std::vector<TLogLine>& lines) {
-  std::string text;
-  for (const auto& line : lines) {
-    text += line.name;
-    for (const auto& [key, value] : line.fields) text += " " + key + "=" + value;
-    text += "\n";
-  }
-  return text;
-}
+using standins::Describe;
+using standins::TLogLine;
 
 class LauncherProcess : public ::testing::Test {
  protected:
@@ -91,29 +79,7 @@ class LauncherProcess : public ::testing::Test {
                            withoutAdministrators);
   }
 
-  std::vector<TLogLine> ReadLog() const {
-    std::vector<TLogLine> lines;
-    std::ifstream in(state_ / "Tavrel.log", std::ios::binary);
-    std::string text;
-    while (std::getline(in, text)) {
-      TLogLine line;
-      std::size_t start = 0;
-      for (bool first = true;; first = false) {
-        const std::size_t tab = text.find('\t', start);
-        const std::string field = text.substr(start, tab - start);
-        if (first) {
-          line.name = field;
-        } else {
-          const std::size_t equals = field.find('=');
-          line.fields[field.substr(0, equals)] = standins::UnescapeField(field.substr(equals + 1));
-        }
-        if (tab == std::string::npos) break;
-        start = tab + 1;
-      }
-      lines.push_back(std::move(line));
-    }
-    return lines;
-  }
+  std::vector<TLogLine> ReadLog() const { return standins::ReadLog(state_ / "Tavrel.log"); }
 
   // Waits until the log holds a line called `name`; gives up after 30 s.
   std::vector<TLogLine> WaitForLogLine(const std::string& name) const {
