@@ -64,28 +64,48 @@ void AppendLogLine(std::string_view name, const TLogFields& fields) {
   log.write(line.data(), static_cast<std::streamsize>(line.size()));
 }
 
+namespace {
+
+// The tab-separated fields of one line, as they stand.
+std::vector<std::string_view> SplitFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  for (std::size_t start = 0;;) {
+    const std::size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab - start));
+    if (tab == std::string_view::npos) return fields;
+    start = tab + 1;
+  }
+}
+
+}  // namespace
+
 std::vector<TLogLine> ReadLog(const std::filesystem::path& path) {
   std::vector<TLogLine> lines;
   std::ifstream in(path, std::ios::binary);
   for (std::string text; std::getline(in, text);) {
+    const std::vector<std::string_view> fields = SplitFields(text);
     TLogLine line;
-    std::size_t start = 0;
-    for (bool first = true;; first = false) {
-      const std::size_t tab = text.find('\t', start);
-      const std::string_view field = std::string_view(text).substr(start, tab - start);
-      if (first) {
-        line.name = field;
-      } else {
-        const std::size_t equals = field.find('=');
-        const std::string_view value = equals == std::string_view::npos ? std::string_view() : field.substr(equals + 1);
-        line.fields[std::string(field.substr(0, equals))] = UnescapeField(value);
-      }
-      if (tab == std::string::npos) break;
-      start = tab + 1;
+    line.name = fields.front();
+    for (std::size_t i = 1; i < fields.size(); ++i) {
+      const std::size_t equals = fields[i].find('=');
+      const std::string_view value =
+          equals == std::string_view::npos ? std::string_view() : fields[i].substr(equals + 1);
+      line.fields[std::string(fields[i].substr(0, equals))] = UnescapeField(value);
     }
     lines.push_back(std::move(line));
   }
   return lines;
+}
+
+std::vector<TUpdateCheck> ReadUpdateChecks(const std::filesystem::path& path) {
+  std::vector<TUpdateCheck> records;
+  std::ifstream in(path, std::ios::binary);
+  for (std::string text; std::getline(in, text);) {
+    const std::vector<std::string_view> f = SplitFields(text);
+    if (f.size() == 4)
+      records.push_back({UnescapeField(f[0]), UnescapeField(f[1]), UnescapeField(f[2]), UnescapeField(f[3])});
+  }
+  return records;
 }
 
 std::string Describe(const std::vector<TLogLine>& lines) {

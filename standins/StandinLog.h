@@ -43,4 +43,13 @@ std::vector<TLogLine> ReadLog(const std::filesystem::path& path);
 // The lines as text, one per line, for test messages.
 std::string Describe(const std::vector<TLogLine>& lines);
 
+// One installed update check of UpdateChecks.txt.
+struct TUpdateCheck {
+  std::string name, program, description, interval;
+};
+
+// The records of the file at `path`, unescaped; a line without exactly four
+// fields is skipped. None when the file cannot be read.
+std::vector<TUpdateCheck> ReadUpdateChecks(const std::filesystem::path& path);
+
 }  // namespace standins

@@ -51,27 +51,7 @@ char16_t* MakeActionText(const std::u16string& word) {
   return ActionText.data() + kLengthUnits;
 }
 
-struct TCheckRecord {
-  std::string name, program, description, interval;
-};
-
-std::vector<TCheckRecord> ReadChecks(const std::filesystem::path& file) {
-  std::vector<TCheckRecord> records;
-  std::ifstream in(file, std::ios::binary);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
-      const std::size_t tab = line.find('\t', start);
-      fields.push_back(standins::UnescapeField(line.substr(start, tab - start)));
-      if (tab == std::string::npos) break;
-      start = tab + 1;
-    }
-    if (fields.size() == 4) records.push_back({fields[0], fields[1], fields[2], fields[3]});
-  }
-  return records;
-}
+using TCheckRecord = standins::TUpdateCheck;
 
 bool WriteChecks(const std::filesystem::path& file, const std::vector<TCheckRecord>& records) {
   std::filesystem::path temporary = file;
@@ -95,7 +75,7 @@ bool UpdateChecks(const std::string& name, const TCheckRecord* added) {
   const auto folder = standins::StandinFolder();
   if (!folder) return false;
   const auto file = *folder / "UpdateChecks.txt";
-  std::vector<TCheckRecord> records = ReadChecks(file);
+  std::vector<TCheckRecord> records = standins::ReadUpdateChecks(file);
   std::erase_if(records, [&](const TCheckRecord& r) { return r.name == name; });
   if (added != nullptr) records.push_back(*added);
   return WriteChecks(file, records);

@@ -94,9 +94,7 @@ class LauncherProcess : public ::testing::Test {
 
   std::vector<std::string> InstalledChecks() const {
     std::vector<std::string> names;
-    std::ifstream in(state_ / "UpdateChecks.txt", std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) names.push_back(standins::UnescapeField(line.substr(0, line.find('\t'))));
+    for (const auto& check : standins::ReadUpdateChecks(state_ / "UpdateChecks.txt")) names.push_back(check.name);
     return names;
   }
 
