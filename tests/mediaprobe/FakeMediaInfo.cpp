@@ -6,9 +6,13 @@
 // script file and appends one line per call to a log file:
 //   FAKE_MEDIAINFO_SCRIPT  lines "key=value"; keys: "open" (Open's result,
 //                          default 1), "new" ("null" makes New fail),
-//                          "inform" (the report), "get <kind> <parameter>"
+//                          "inform" (the report), "get <kind> <parameter>",
+//                          "hang" (Open of a path ending in this text
+//                          never returns, like MediaInfo on some corrupt
+//                          files)
 //   FAKE_MEDIAINFO_LOG     gets "load" and "unload" when the library is
 //                          mapped and unmapped, and one line per call
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +20,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <thread>
 
 #if defined(_WIN32)
 #define FAKE_EXPORT extern "C" __declspec(dllexport)
@@ -81,6 +86,11 @@ FAKE_EXPORT void FAKE_CALL MediaInfoA_Delete(void* handle) {
 }
 FAKE_EXPORT std::size_t FAKE_CALL MediaInfoA_Open(void*, const char* path) {
   Log(std::string("Open ") + path);
+  const std::string hang = Lookup("hang", "");
+  const std::string name = path;
+  if (!hang.empty() && name.size() >= hang.size() && name.compare(name.size() - hang.size(), hang.size(), hang) == 0) {
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+  }
   return std::strtoul(Lookup("open", "1").c_str(), nullptr, 10);
 }
 FAKE_EXPORT void FAKE_CALL MediaInfoA_Close(void*) { Log("Close"); }
