@@ -485,7 +485,9 @@ int main(int argc, char** argv) {
     if (options.json) {
       out.Write(JsonLine(path, result) + "\n");
     } else if (result.opened) {
-      out.Write(firstTable ? Table(path, result.answers) : "\n" + Table(path, result.answers));
+      std::string text = firstTable ? std::string() : std::string("\n");
+      text += Table(path, result.answers);
+      out.Write(text);
       firstTable = false;
     }
     return !out.Failed();
