@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -84,7 +85,11 @@ ReadResult ReceiveMessage(int fd, std::string& message, bool limited, Clock::tim
 }
 
 // The child: answers requests until the parent closes its end.
-[[noreturn]] void ServeRequests(int fd, const WorkerProcess::Handler& handler) {
+[[noreturn]] void ServeRequests(int fd, pid_t parent, const WorkerProcess::Handler& handler) {
+  // A child stuck in the handler must not outlive a parent that was killed
+  // (the signal comes when the thread that started the child ends).
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != parent) _exit(0);
   // Only the socket stays open: a copy of another worker's socket kept here
   // would hide that worker's end from the parent.
   constexpr int kChildSocket = 3;
@@ -155,6 +160,7 @@ WorkerProcess::Outcome WorkerProcess::Ask(const std::string& request, std::strin
     if (pid_ == 0) {
       int ends[2];
       if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return Outcome::kFailed;
+      const pid_t parent = getpid();
       const pid_t pid = fork();
       if (pid < 0) {
         close(ends[0]);
@@ -163,7 +169,7 @@ WorkerProcess::Outcome WorkerProcess::Ask(const std::string& request, std::strin
       }
       if (pid == 0) {
         close(ends[0]);
-        ServeRequests(ends[1], handler_);
+        ServeRequests(ends[1], parent, handler_);
       }
       close(ends[1]);
       pid_ = pid;
