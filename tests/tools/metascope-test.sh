@@ -12,6 +12,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 chmod 755 "$tmp"
+ulimit -c 0  # the crash case below leaves no core file
 
 # Runs the tool; sets rc, out (standard output) and reasons (its own
 # "metascope:" lines on standard error, without the library's lines).
@@ -19,7 +20,7 @@ run() {
   "$@" >"$tmp/out" 2>"$tmp/err"
   rc=$?
   out=$(cat "$tmp/out")
-  reasons=$(grep '^metascope: ' "$tmp/err")
+  reasons=$(grep -a '^metascope: ' "$tmp/err")
 }
 
 # Every line of $tmp/out is strict UTF-8 and one JSON object; prints
@@ -154,6 +155,15 @@ $tmp/stuck.mp4	timed out after 0.5 s
 $tmp/after.mp4	" ]] || fail "--timeout -j $jobs: $out"
   [[ $reasons == "metascope: $tmp/stuck.mp4: timed out after 0.5 s" ]] || fail "--timeout reason: $reasons"
 done
+
+# A file on which MediaInfo crashes costs only its own worker.
+printf 'crash=boom.mp4\nget 1 Width=32\n' >"$tmp/crash.script"
+touch "$tmp/boom.mp4"
+run env LD_LIBRARY_PATH="$tmp/fake" FAKE_MEDIAINFO_SCRIPT="$tmp/crash.script" \
+  timeout 60 "$cli" --json -j 1 "$tmp/first.mp4" "$tmp/boom.mp4" "$tmp/after.mp4"
+[[ $rc -eq 1 && $(json_rows) == "$tmp/first.mp4	
+$tmp/boom.mp4	the probe ended without an answer (MediaInfo may have crashed)
+$tmp/after.mp4	" ]] || fail "crash: rc $rc, $out"
 
 # --- Usage, help and version.
 for args in "" "--bogus x.mp4" "-j 0 x.mp4" "-j" "--jobs=two x.mp4" "--timeout 0 x.mp4" "--timeout=-1 x.mp4"; do
