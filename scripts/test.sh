@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up the machine, then builds and runs the whole test suite: the normal
-# Linux build and the AddressSanitizer + UndefinedBehaviorSanitizer build, then
+# Linux build and the AddressSanitizer + UndefinedBehaviorSanitizer build, the
+# Debian packages (preset deb; their test installs them with apt: root), then
 # the Windows builds (MinGW-w64): the 64-bit one with its tests under wine64,
 # and the 32-bit release, whose binaries are checked as files. Warnings are
 # errors in all of them.
@@ -8,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 
-bash scripts/setup.sh
+bash scripts/setup.sh --all
 
 for preset in default sanitize; do
   echo "=== $preset: configure and build ==="
@@ -17,6 +18,16 @@ for preset in default sanitize; do
   echo "=== $preset: test ==="
   ctest --preset "$preset"
 done
+
+# The Debian packages: a release build for the prefix /usr, its install-tree
+# test, and the package test (installs the .deb files with apt, uses them,
+# purges them; root only).
+echo "=== deb: configure, build, package test ==="
+deb_started=$SECONDS
+cmake --preset deb
+cmake --build --preset deb
+ctest --preset deb
+echo "=== deb took $((SECONDS - deb_started)) s ==="
 
 # The wine tests start and stop their own wineserver (CTest fixture "wine");
 # this also stops it when the run is cut short.
