@@ -37,8 +37,11 @@ trap 'rm -f "$log"' EXIT
 
 echo "setup: installing wine32:i386 (32-bit Wine)"
 reason=""
+added_arch=0
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  "${sudo_cmd[@]}" dpkg --add-architecture i386 >>"$log" 2>&1 || reason="dpkg --add-architecture i386 failed"
+  if "${sudo_cmd[@]}" dpkg --add-architecture i386 >>"$log" 2>&1; then added_arch=1; else
+    reason="dpkg --add-architecture i386 failed"
+  fi
 fi
 if [[ -z "$reason" ]]; then
   "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 update -qq >>"$log" 2>&1 ||
@@ -53,6 +56,12 @@ if [[ -z "$reason" ]] && ! installed; then
 fi
 
 if [[ -n "$reason" ]]; then
+  # An i386 architecture added in vain would make every later apt-get update
+  # of the set-up fetch (and possibly fail on) the i386 indexes: take it back
+  # while no i386 package is installed.
+  if ((added_arch)) && [[ -z "$(dpkg-query -W -f='${Architecture}\n' 2>/dev/null | grep -x i386)" ]]; then
+    "${sudo_cmd[@]}" dpkg --remove-architecture i386 >>"$log" 2>&1 || true
+  fi
   # The last error line apt printed says most about the cause.
   detail=$(grep -E '^(E|W): ' "$log" | tail -n 1 | cut -c1-200)
   line="$reason${detail:+ ($detail)}"
