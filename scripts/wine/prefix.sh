@@ -5,7 +5,11 @@
 #        with crash dialogs off so that a crashing program cannot block a
 #        headless run and wine's Tahoma in its Fonts folder, and leaves its wineserver running for the tests that
 #        follow (it ends by itself 30 s after the last program).
+#        A win32 prefix (32-bit build) fails at once, with the reason, when
+#        wine32 cannot run here (scripts/wine/wine32-status.sh).
 # stop:  ends the prefix's wineserver and every program still running in it.
+#
+# The architecture is the build's (see env.sh).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 action=${1:?usage: prefix.sh start|stop PREFIX}
