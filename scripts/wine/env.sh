@@ -31,20 +31,20 @@ case "$WINEARCH" in
   win32)
     if [[ -x /usr/lib/wine/wine ]]; then WINE=/usr/lib/wine/wine; else
       echo "wine: the 32-bit loader /usr/lib/wine/wine is missing (package wine32:i386, scripts/setup.sh)" >&2
-      return 1 2>/dev/null || exit 1
+      return 1
     fi
     WINE_PE_MACHINE=014c
     ;;
   win64)
-    WINE=$(wine_find wine64) || { return 1 2>/dev/null || exit 1; }
+    WINE=$(wine_find wine64) || { return 1; }
     WINE_PE_MACHINE=8664
     ;;
   *)
     echo "wine: no architecture for $WINEPREFIX (expected win32 or win64 in $wine_arch_file or WINEARCH)" >&2
-    return 1 2>/dev/null || exit 1
+    return 1
     ;;
 esac
-WINESERVER=$(wine_find wineserver64 wineserver32 wineserver) || { return 1 2>/dev/null || exit 1; }
+WINESERVER=$(wine_find wineserver64 wineserver32 wineserver) || { return 1; }
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # DISPLAY passes through: console programs need none, window tests bring

@@ -59,7 +59,7 @@ if [[ -n "$reason" ]]; then
   # An i386 architecture added in vain would make every later apt-get update
   # of the set-up fetch (and possibly fail on) the i386 indexes: take it back
   # while no i386 package is installed.
-  if ((added_arch)) && [[ -z "$(dpkg-query -W -f='${Architecture}\n' 2>/dev/null | grep -x i386)" ]]; then
+  if ((added_arch)) && ! dpkg-query -W -f='${Architecture}\n' 2>/dev/null | grep -qx i386; then
     "${sudo_cmd[@]}" dpkg --remove-architecture i386 >>"$log" 2>&1 || true
   fi
   # The last error line apt printed says most about the cause.
