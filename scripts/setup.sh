@@ -72,6 +72,11 @@ else
   "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+# 32-bit Wine, for the tests of the 32-bit Windows build. Optional: when the
+# distribution cannot provide it, one line says so, the reason is kept in
+# build/wine32-unavailable.txt for scripts/test.sh, and set-up goes on.
+bash "$here/wine/setup-wine32.sh" "$here/../build/wine32-unavailable.txt"
+
 # A locale whose decimal separator is a comma, for the tests that show the
 # number parsing ignores the host's locale. Compiled once; nothing else of
 # the system's locale settings changes.
