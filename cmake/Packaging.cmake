@@ -7,8 +7,8 @@
 # Tavrel.dll, QBStart.exe, Core\) and libMetaScope.dll with its command-line
 # tool; sdk/ holds what callers of libMetaScope.dll build with.
 #
-# In a Release build the packaged programs and DLLs are stripped; their debug
-# information (the Release build is compiled with -g, see ProjectOptions.cmake)
+# The packaged programs and DLLs are stripped; their debug information (the
+# Release build is compiled with -g too, see ProjectOptions.cmake)
 # goes to Vidorra-<version>-<system>-symbols.zip beside the packages, as
 # <file>.debug laid out like the install folder (unpacked over it, a debugger
 # finds each .debug beside its binary through its .gnu_debuglink section).
@@ -30,13 +30,11 @@ endif()
 # ship stripped binaries while bin/ keeps them whole for debugging in place.
 
 set(VIDORRA_SYMBOLS_ZIP ${CMAKE_BINARY_DIR}/Vidorra-${PROJECT_VERSION}-${_vidorra_system}-symbols.zip)
-if(CMAKE_BUILD_TYPE STREQUAL "Release")
-  set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/SplitDebugInfo.cmake)
-  set(CPACK_VIDORRA_OBJCOPY ${CMAKE_OBJCOPY})
-  set(CPACK_VIDORRA_OBJDUMP ${CMAKE_OBJDUMP})
-  set(CPACK_VIDORRA_SYMBOLS_ZIP ${VIDORRA_SYMBOLS_ZIP})
-  set(CPACK_VIDORRA_SPLIT_DIR ${CMAKE_BINARY_DIR}/split-debug)
-endif()
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/SplitDebugInfo.cmake)
+set(CPACK_VIDORRA_OBJCOPY ${CMAKE_OBJCOPY})
+set(CPACK_VIDORRA_OBJDUMP ${CMAKE_OBJDUMP})
+set(CPACK_VIDORRA_SYMBOLS_ZIP ${VIDORRA_SYMBOLS_ZIP})
+set(CPACK_VIDORRA_SPLIT_DIR ${CMAKE_BINARY_DIR}/split-debug)
 
 # The project's own binaries, as paths inside the install folder (for the
 # tests below; each must ship stripped with its .debug in the symbols zip).
@@ -86,7 +84,7 @@ set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
 if(_vidorra_system STREQUAL "win64")
   # A 64-bit setup program for the 64-bit build (installs to the 64-bit
   # "Program Files", writes the 64-bit registry view).
-  set(CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS "-XTarget amd64-unicode")
+  set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 endif()
 # A second install over an existing one removes the old one first (silently
 # under /S).
@@ -134,9 +132,7 @@ if(VIDORRA_BUILD_TESTS)
     FIXTURES_REQUIRED windows.packages
     SKIP_RETURN_CODE 77
     TIMEOUT 400)
-endif()
 
-if(VIDORRA_BUILD_TESTS AND CMAKE_BUILD_TYPE STREQUAL "Release")
   # The packaged binaries are stripped, their debug information in the symbols zip.
   add_test(NAME windows.symbols
     COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/symbols-test.sh ${CMAKE_OBJDUMP}

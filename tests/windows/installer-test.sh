@@ -10,8 +10,8 @@
 #   2. "Uninstall.exe /S" runs "VidorraMain.exe -uninstall", which removes the
 #      update check through the stand-in (logged, and gone from its records),
 #      and leaves no folder, shortcut or registry key behind.
-#   3. "setup.exe /S /D=<folder>" installs to that folder instead; its
-#      uninstaller removes it again.
+#   3. "setup.exe /S /D=<folder>" installs to that folder instead (and not to
+#      the default one); its uninstaller removes it again.
 # Exit code 77 (a skip, with the reason) when this machine cannot run the
 # Wine it needs.
 set -euo pipefail
@@ -94,9 +94,11 @@ wine_run() { timeout 120 "$WINE" "$@" </dev/null; }
 
 started=$SECONDS
 rm -rf "$work"
-mkdir -p "$work"
+# The server keys its socket on the prefix folder: it must exist first.
+mkdir -p "$prefix"
 start_server
 wine_run wineboot -i >/dev/null 2>&1 || fail "wineboot failed"
+server_running || fail "the prefix's own wineserver did not stay up"
 
 # The update check the launcher would have installed on its first run.
 task='Quenby更新检查'
@@ -140,7 +142,9 @@ check_installed() {  # check_installed HOST_FOLDER WINDOWS_FOLDER
 
   [[ -f "$shortcut" ]] || fail "no Start-menu shortcut at $shortcut"
   # The link's target, as the shell stores it (8-bit or UTF-16 text).
-  { strings -a "$shortcut"; strings -a -el "$shortcut"; } | grep -qiF "$windows\\VidorraMain.exe" ||
+  local link_texts
+  link_texts=$(strings -a "$shortcut"; strings -a -el "$shortcut")
+  grep -qixF "$windows\\VidorraMain.exe" <<<"$link_texts" ||
     fail "the shortcut does not point at $windows\\VidorraMain.exe"
 
   [[ ! -e "$state/Tavrel.log" ]] || fail "the setup program ran something: $(cat "$state/Tavrel.log")"
@@ -159,6 +163,8 @@ uninstall() {  # uninstall WINDOWS_FOLDER
   # once; the prefix goes idle when that copy has finished.
   wait_server_idle 120
   start_server
+  sleep 1
+  server_running || fail "the prefix's own wineserver did not start again"
 }
 
 # The programs' folder and the all-users Start menu, as this prefix has them.
@@ -182,9 +188,10 @@ log=$(cat "$state/Tavrel.log")
 ! grep -qF "$task" "$state/UpdateChecks.txt" || fail "the update check is still recorded"
 echo "installer-test: removed, update check removed ($((SECONDS - round_started)) s)"
 
-# 3. Another folder, chosen with /D= (a path with spaces, unquoted, last).
-other=$prefix/drive_c/Other\ Apps/Vidorra\ Test
-windows_other='C:\Other Apps\Vidorra Test'
+# 3. Another folder, chosen with /D= (last, unquoted: NSIS reads it from the raw
+# command line, and wine would quote an argument with spaces).
+other=$prefix/drive_c/Apps/VidorraTest
+windows_other='C:\Apps\VidorraTest'
 rm -f "$state/Tavrel.log"
 wine_run "$(printf 'Z:%s' "${setup//\//\\}")" /S "/D=$windows_other" || fail "the setup program failed (/D=)"
 [[ ! -e "$installed" ]] || fail "/D= ignored: installed to $windows_installed"
