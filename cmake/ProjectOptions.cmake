@@ -23,3 +23,10 @@ if(VIDORRA_SANITIZE)
   add_compile_options(${_san})
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# The Windows release is compiled with debug information, which is split off
+# into the symbols archive when the shipped binaries are stripped
+# (Packaging.cmake).
+if(WIN32 AND CMAKE_BUILD_TYPE STREQUAL "Release")
+  add_compile_options(-g)
+endif()
