@@ -30,6 +30,7 @@ struct LoadState {
   EntryPoints entries;
   std::mutex loadMutex;
   std::atomic<const char*> nameOverride{nullptr};
+  std::atomic<LoadPublishedHook> publishedHook{nullptr};
 };
 
 LoadState& State() noexcept {
@@ -73,7 +74,9 @@ std::string UnableToLoadText() noexcept { return CopyText(kUnableToLoadText); }
 
 int LoadMediaInfoLibrary() noexcept {
   LoadState& state = State();
-  if (state.loadCount.load(std::memory_order_acquire) > 0) {
+  // The fast path looks at the module itself, the last thing a load sets up
+  // and the first thing every call checks: the count is only a tally.
+  if (state.module.load(std::memory_order_acquire) != nullptr) {
     state.loadCount.fetch_add(1, std::memory_order_acq_rel);
     return 1;
   }
@@ -97,8 +100,9 @@ int LoadMediaInfoLibrary() noexcept {
   }
 
   state.entries = entries;
-  state.loadCount.fetch_add(1, std::memory_order_acq_rel);
   state.module.store(module, std::memory_order_release);
+  if (LoadPublishedHook hook = state.publishedHook.load(std::memory_order_acquire)) hook();
+  state.loadCount.fetch_add(1, std::memory_order_acq_rel);
   return 1;
 }
 
@@ -161,6 +165,10 @@ void MediaInfoClose(const MediaInfoInstance& instance) noexcept {
 
 void SetMediaInfoLibraryNameForTesting(const char* name) noexcept {
   State().nameOverride.store(name, std::memory_order_release);
+}
+
+void SetLoadPublishedHookForTesting(LoadPublishedHook hook) noexcept {
+  State().publishedHook.store(hook, std::memory_order_release);
 }
 
 }  // namespace metascope
