@@ -72,6 +72,31 @@ TEST(LeadingDouble, ReadsTheLeadingDecimalNumber) {
   }
 }
 
+TEST(LeadingDouble, UnderflowReadsAsZeroAndOverflowSaturates) {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  const std::string zeros(400, '0');
+  const std::string nines(400, '9');
+  const struct {
+    std::string text;
+    double expected;
+  } cases[] = {
+      {"0." + zeros + "1", 0.0},
+      {"-0." + zeros + "1", 0.0},
+      {"0." + zeros + "1x", 0.0},
+      {"." + zeros + "5", 0.0},
+      {"0." + zeros, 0.0},
+      {"0.0000000000001", 1e-13},
+      {nines, kInf},
+      {"-" + nines, -kInf},
+      {nines + "." + zeros + "1", kInf},
+      {"1" + std::string(308, '0'), 1e308},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(LeadingDouble(c.text), c.expected) << "text \"" << c.text.substr(0, 24) << "...\" ("
+                                                 << c.text.size() << " chars)";
+  }
+}
+
 TEST(LeadingDouble, IgnoresTheProcessLocale) {
   // A locale whose decimal separator is a comma must not change the reading.
   const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
