@@ -21,7 +21,8 @@ struct EntryPoints {
 
 // Process-wide load state. `module` is published with release order after
 // `entries` has been filled, so a reader that sees a non-null module also
-// sees every address. The mutex is taken only while the library is not
+// sees every address; `loadCount` is raised after that, so a reader that sees
+// a count above 0 sees the module too. The mutex is taken only while the library is not
 // loaded, so two threads that open their first files at the same moment load
 // it once; once loaded, no call takes it.
 struct LoadState {
@@ -74,9 +75,9 @@ std::string UnableToLoadText() noexcept { return CopyText(kUnableToLoadText); }
 
 int LoadMediaInfoLibrary() noexcept {
   LoadState& state = State();
-  // The fast path looks at the module itself, the last thing a load sets up
-  // and the first thing every call checks: the count is only a tally.
-  if (state.module.load(std::memory_order_acquire) != nullptr) {
+  // The count is raised only after the module has been published, so a
+  // count above 0 always means usable entry points.
+  if (state.loadCount.load(std::memory_order_acquire) > 0) {
     state.loadCount.fetch_add(1, std::memory_order_acq_rel);
     return 1;
   }
