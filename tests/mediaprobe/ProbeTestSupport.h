@@ -54,7 +54,9 @@ class TempDir {
 
 inline std::string ReadText(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
 
 inline void WriteText(const fs::path& path, const std::string& text) {
