@@ -1,9 +1,12 @@
 # Compiler settings shared by every target of the tree.
 #
 # vidorra_set_warnings(<target>) turns on the project's warning set; with
-# VIDORRA_WERROR (the default, and what CI uses) every warning is an error.
+# VIDORRA_WERROR (on in every preset and in CI, off in a plain configure so
+# that another compiler's or optimiser's new warning does not stop a build)
+# every warning is an error.
 # VIDORRA_SANITIZE adds AddressSanitizer and UndefinedBehaviorSanitizer to every
-# compile and link, and makes any sanitizer report fatal.
+# compile and link, and makes any sanitizer report fatal. VIDORRA_TSAN adds
+# ThreadSanitizer the same way (the two cannot be combined).
 
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   set(VIDORRA_WARNING_FLAGS
@@ -29,4 +32,12 @@ endif()
 # (Packaging.cmake).
 if(WIN32 AND CMAKE_BUILD_TYPE STREQUAL "Release")
   add_compile_options(-g)
+endif()
+
+if(VIDORRA_TSAN)
+  if(VIDORRA_SANITIZE)
+    message(FATAL_ERROR "VIDORRA_TSAN and VIDORRA_SANITIZE cannot be combined")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
 endif()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, then builds and runs the whole test suite: the normal
-# Linux build and the AddressSanitizer + UndefinedBehaviorSanitizer build, the
-# Debian packages (preset deb; their test installs them with apt: root), then
+# Linux build, the AddressSanitizer + UndefinedBehaviorSanitizer build, the
+# optimised build and the ThreadSanitizer build of the probe's threaded tests,
+# the Debian packages (preset deb; their test installs them with apt: root), then
 # the Windows builds (MinGW-w64): the 64-bit one with its tests under wine64,
 # and the 32-bit release with the same tests under wine32 plus its file
 # checks (only the file checks when 32-bit Wine is not installed: the summary
@@ -13,6 +14,17 @@ cd "$root"
 bash scripts/setup.sh --all
 
 for preset in default sanitize; do
+  echo "=== $preset: configure and build ==="
+  cmake --preset "$preset"
+  cmake --build --preset "$preset"
+  echo "=== $preset: test ==="
+  ctest --preset "$preset"
+done
+
+# The tests once more with optimisation (warnings and faults only the
+# optimiser shows), and the probe library's threaded tests under
+# ThreadSanitizer.
+for preset in optimized tsan; do
   echo "=== $preset: configure and build ==="
   cmake --preset "$preset"
   cmake --build --preset "$preset"

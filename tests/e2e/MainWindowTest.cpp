@@ -483,8 +483,9 @@ TEST_F(MainWindowE2E, TheCloseButtonEndsTheProcessWithExitCodeZero) {
   EXPECT_TRUE(WIFEXITED(launcher_->Status()));
   EXPECT_EQ(WEXITSTATUS(launcher_->Status()), 0);
   std::ifstream out(root_ / "scratch" / "launcher.out");
-  const std::string text((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(text, "");
+  std::ostringstream text;
+  text << out.rdbuf();
+  EXPECT_EQ(text.str(), "");
 }
 
 }  // namespace
