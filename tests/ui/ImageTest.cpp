@@ -27,7 +27,7 @@ using ui::TPngImage;
 
 static std::atomic<std::size_t> gLargestBlock{0};
 
-static void NoteBlock(std::size_t size) {
+[[maybe_unused]] static void NoteBlock(std::size_t size) {
   std::size_t seen = gLargestBlock.load(std::memory_order_relaxed);
   while (size > seen && !gLargestBlock.compare_exchange_weak(seen, size, std::memory_order_relaxed)) {
   }
