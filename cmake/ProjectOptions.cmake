@@ -47,3 +47,10 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND (VIDORRA_SANITIZE OR VIDORRA_FUZZ)
   set(VIDORRA_SHARED_NO_UNDEFINED)
   add_link_options("$<$<LINK_LANGUAGE:C>:-fsanitize-link-c++-runtime;-lstdc++>")
 endif()
+
+# The Windows release is compiled with debug information, which is split off
+# into the symbols archive when the shipped binaries are stripped
+# (Packaging.cmake).
+if(WIN32 AND CMAKE_BUILD_TYPE STREQUAL "Release")
+  add_compile_options(-g)
+endif()
