@@ -27,6 +27,30 @@ if(VIDORRA_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# VIDORRA_FUZZ: the libFuzzer targets in fuzz/ (clang only). Every object of
+# the tree gets the fuzzer's coverage instrumentation with AddressSanitizer and
+# UndefinedBehaviorSanitizer, so that the code under test reports what it
+# reaches; the fuzz targets alone link libFuzzer's main.
+if(VIDORRA_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "VIDORRA_FUZZ needs clang (the fuzz preset uses clang-14)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Shared libraries are linked with every symbol resolved (--no-undefined),
+# except where clang's sanitizers are on: clang links its sanitizer runtime
+# into programs only, and a shared library finds it in the program at load
+# time. For the same reason a C program that loads a C++ library carries the C++
+# part of that runtime.
+set(VIDORRA_SHARED_NO_UNDEFINED -Wl,--no-undefined)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND (VIDORRA_SANITIZE OR VIDORRA_FUZZ))
+  set(VIDORRA_SHARED_NO_UNDEFINED)
+  add_link_options("$<$<LINK_LANGUAGE:C>:-fsanitize-link-c++-runtime;-lstdc++>")
+endif()
+
 # The Windows release is compiled with debug information, which is split off
 # into the symbols archive when the shipped binaries are stripped
 # (Packaging.cmake).

@@ -32,6 +32,18 @@ for preset in optimized tsan; do
   ctest --preset "$preset"
 done
 
+# The fuzz leg: the whole tree, tests included, built with clang-14 and the
+# libFuzzer targets of fuzz/, each run for VIDORRA_FUZZ_SECONDS (30 s). A
+# failure names the input it left in build/fuzz/fuzz/<target>/artifacts/.
+fuzz_started=$SECONDS
+echo "=== fuzz: configure and build ==="
+cmake --preset fuzz
+cmake --build --preset fuzz
+echo "=== fuzz: run every target ==="
+ctest --preset fuzz
+cat build/fuzz/fuzz/fuzz_*/summary.txt
+echo "=== fuzz leg took $((SECONDS - fuzz_started)) s ==="
+
 # The Debian packages: a release build for the prefix /usr, its install-tree
 # test, and the package test (installs the .deb files with apt, uses them,
 # purges them; root only).
