@@ -72,10 +72,6 @@ void CheckDouble(std::string_view text) {
   char* end = nullptr;
   const double read = std::strtod(prefix.c_str(), &end);
   FUZZ_CHECK(end == prefix.c_str() + prefix.size());
-  // KNOWN FAULT, allowed until its fix is merged: LeadingDouble reads a
-  // value below the smallest double as infinity. Delete these two lines with
-  // that merge.
-  if (std::isinf(value) && std::fabs(read) < std::numeric_limits<double>::min()) return;
   // Both round correctly, so they agree to the bit: overflow is infinity with
   // the text's sign, underflow the nearest subnormal or a zero with the sign.
   FUZZ_CHECK(SameDouble(value, read));
