@@ -73,6 +73,10 @@ class NativeWindow {
   virtual void GetPosition(int& x, int& y) const = 0;
   virtual void Move(int x, int y) = 0;
 
+  // Where the pointer is on the screen now, asked of the display (not taken
+  // from queued events). False when that cannot be told.
+  virtual bool PointerOnScreen(int& x, int& y) const = 0;
+
   virtual void SetCursor(CursorShape shape) = 0;
 
   // Ends the hold on the mouse that a press gives the window (Windows:
@@ -108,7 +112,6 @@ struct WindowEvent {
   int y = 0;
   std::uint8_t button = Left;
   std::uint8_t modifiers = 0;     // Modifier bits
-  std::uint8_t buttonsHeld = 0;   // bit (1 << Button) for every button held after the event
   std::uint64_t timer = 0;
 };
 
@@ -120,6 +123,11 @@ class WindowSystem {
 
   // Blocks until the next event.
   virtual void WaitEvent(WindowEvent& event) = 0;
+
+  // Drops every mouse event (motion, press, release, leave) that has reached
+  // the process so far, queued here or still in the platform's own queue.
+  // Other events stay queued in their order.
+  virtual void DiscardMouseInput() = 0;
 
   // Starts a one-shot timer: after `milliseconds` a Timer event with the
   // returned id (never 0) is queued. A stopped timer queues nothing more, but

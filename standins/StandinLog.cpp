@@ -1,5 +1,6 @@
 #include "standins/StandinLog.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <system_error>
@@ -57,7 +58,9 @@ void AppendLogLine(std::string_view name, const TLogFields& fields) {
   if (!folder) return;
   std::string line(name);
   for (const auto& [key, value] : fields) line += "\t" + key + "=" + EscapeField(value);
-  line += "\n";
+  const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now().time_since_epoch());
+  line += "\tclock=" + std::to_string(now.count()) + "\n";
   // One write of the whole line, appended: the launcher, the starter and a
   // relaunched launcher may write to the same log.
   std::ofstream log(*folder / "Tavrel.log", std::ios::app | std::ios::binary);

@@ -5,7 +5,10 @@
 // demand. Nothing is written when neither variable is set or the folder
 // cannot be made. Files there:
 //   Tavrel.log        one line per call: the entry (or program) name, then
-//                     key=value fields, all separated by tabs
+//                     key=value fields, all separated by tabs; the last
+//                     field, "clock", is the time of the call in
+//                     milliseconds of the monotonic clock (shared by every
+//                     process of the machine), for measuring intervals
 //   UpdateChecks.txt  the installed update checks, one per line:
 //                     name, program, description, interval, tab-separated
 // Values are UTF-8 with backslash, tab, CR and LF escaped as \\ \t \r \n.

@@ -9,6 +9,8 @@
 // message-only window that each stop themselves at their first tick.
 #include "platform/WindowSystem.h"
 
+#include "platform/windows/WideText.h"
+
 #ifndef UNICODE
 #define UNICODE  // the W forms of IDC_*, RT_* and the rest
 #endif
@@ -144,8 +146,7 @@ class Win32Window final : public NativeWindow {
   void Show() override;
   void Hide() override { ::ShowWindow(window_.get(), SW_HIDE); }
   void SetTitle(std::u16string_view title) override {
-    const std::wstring text(title.begin(), title.end());
-    ::SetWindowTextW(window_.get(), text.c_str());
+    ::SetWindowTextW(window_.get(), windows::ToWide(title).c_str());
   }
   void SetIcon(const IconView& icon) override;
   void Present(const FrameView& frame, const PixelRect& rect) override;
@@ -156,6 +157,13 @@ class Win32Window final : public NativeWindow {
     y = origin.y;
   }
   void Move(int x, int y) override;
+  bool PointerOnScreen(int& x, int& y) const override {
+    POINT point{0, 0};
+    if (!::GetCursorPos(&point)) return false;
+    x = point.x;
+    y = point.y;
+    return true;
+  }
   void SetCursor(CursorShape shape) override {
     cursor_ = shape;
     // Shown at once when the pointer is over the window; otherwise at the
@@ -222,6 +230,21 @@ class Win32WindowSystem final : public WindowSystem {
     }
     event = queue_.front();
     queue_.pop_front();
+  }
+
+  void DiscardMouseInput() override {
+    // Mouse messages still waiting for this thread, then the events already
+    // made of them.
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+    while (::PeekMessageW(&message, nullptr, WM_MOUSELEAVE, WM_MOUSELEAVE, PM_REMOVE)) {
+    }
+    using Type = WindowEvent::Type;
+    std::erase_if(queue_, [](const WindowEvent& e) {
+      return e.type == Type::MouseMove || e.type == Type::MouseDown || e.type == Type::MouseUp ||
+             e.type == Type::MouseLeave;
+    });
   }
 
   std::uint64_t StartTimer(int milliseconds) override {
@@ -453,9 +476,6 @@ void Win32Window::Queue(WindowEvent::Type type, WPARAM wParam, LPARAM lParam, st
   if ((wParam & MK_SHIFT) != 0) event.modifiers |= WindowEvent::Shift;
   if ((wParam & MK_CONTROL) != 0) event.modifiers |= WindowEvent::Ctrl;
   if ((::GetKeyState(VK_MENU) & 0x8000) != 0) event.modifiers |= WindowEvent::Alt;
-  if ((wParam & MK_LBUTTON) != 0) event.buttonsHeld |= 1u << WindowEvent::Left;
-  if ((wParam & MK_RBUTTON) != 0) event.buttonsHeld |= 1u << WindowEvent::Right;
-  if ((wParam & MK_MBUTTON) != 0) event.buttonsHeld |= 1u << WindowEvent::Middle;
   system_.Push(event);
 }
 
