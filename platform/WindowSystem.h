@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -63,7 +64,10 @@ class NativeWindow {
   virtual void Hide() = 0;
 
   virtual void SetTitle(std::u16string_view title) = 0;
-  virtual void SetIcon(const IconView& icon) = 0;
+  // The window's icon in several sizes: the platform picks the size for
+  // each place it shows one (Linux: every size goes to the window manager).
+  virtual void SetIcons(std::span<const IconView> sizes) = 0;
+  void SetIcon(const IconView& icon) { SetIcons({&icon, 1}); }
 
   // Copies `rect` of `frame` to the screen; when this returns, the pixels are
   // on the display server.

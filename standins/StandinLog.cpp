@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <stdexcept>
 #include <system_error>
 
 namespace standins {
@@ -94,6 +95,14 @@ std::vector<TLogLine> ReadLog(const std::filesystem::path& path) {
       const std::string_view value =
           equals == std::string_view::npos ? std::string_view() : fields[i].substr(equals + 1);
       line.fields[std::string(fields[i].substr(0, equals))] = UnescapeField(value);
+    }
+    // The time stamp is not one of the call's fields.
+    if (const auto clock = line.fields.find("clock"); clock != line.fields.end()) {
+      try {
+        line.clock = std::stoll(clock->second);
+      } catch (const std::exception&) {
+      }
+      line.fields.erase(clock);
     }
     lines.push_back(std::move(line));
   }

@@ -34,10 +34,12 @@ std::string UnescapeField(std::string_view text);
 // Appends one line "name\tkey=value\t...". Failures are ignored.
 void AppendLogLine(std::string_view name, const TLogFields& fields);
 
-// One line of the log, read back with its values unescaped.
+// One line of the log, read back with its values unescaped; the time stamp
+// apart from the fields (-1 when the line has none).
 struct TLogLine {
   std::string name;
   std::map<std::string, std::string> fields;
+  long long clock = -1;
 };
 
 // Every line of the log file at `path`; none when it cannot be read.

@@ -80,21 +80,29 @@ void TForm::SetCaption(std::u16string caption) {
   if (window_) window_->SetTitle(caption_);
 }
 
-void TForm::SetIcon(const TPngImage& icon) {
-  if (!window_ || icon.Empty()) return;
-  std::vector<std::uint8_t> rgba(static_cast<std::size_t>(icon.Width()) * icon.Height() * 4);
-  std::uint8_t* out = rgba.data();
-  for (int y = 0; y < icon.Height(); ++y) {
-    const std::uint8_t* colour = icon.ColourRow(y);
-    const std::uint8_t* alpha = icon.AlphaRow(y);
-    for (int x = 0; x < icon.Width(); ++x) {
-      *out++ = colour[3 * x];
-      *out++ = colour[3 * x + 1];
-      *out++ = colour[3 * x + 2];
-      *out++ = alpha != nullptr ? alpha[x] : 255;
+void TForm::SetIcon(std::span<const TPngImage> sizes) {
+  if (!window_) return;
+  std::vector<std::vector<std::uint8_t>> pixels;
+  std::vector<platform::IconView> views;
+  pixels.reserve(sizes.size());
+  for (const TPngImage& icon : sizes) {
+    if (icon.Empty()) continue;
+    std::vector<std::uint8_t>& rgba =
+        pixels.emplace_back(static_cast<std::size_t>(icon.Width()) * icon.Height() * 4);
+    std::uint8_t* out = rgba.data();
+    for (int y = 0; y < icon.Height(); ++y) {
+      const std::uint8_t* colour = icon.ColourRow(y);
+      const std::uint8_t* alpha = icon.AlphaRow(y);
+      for (int x = 0; x < icon.Width(); ++x) {
+        *out++ = colour[3 * x];
+        *out++ = colour[3 * x + 1];
+        *out++ = colour[3 * x + 2];
+        *out++ = alpha != nullptr ? alpha[x] : 255;
+      }
     }
+    views.push_back({rgba.data(), icon.Width(), icon.Height()});
   }
-  window_->SetIcon({rgba.data(), icon.Width(), icon.Height()});
+  if (!views.empty()) window_->SetIcons(views);
 }
 
 void TForm::SetColor(std::uint32_t color) {

@@ -30,6 +30,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -105,8 +106,9 @@ class TForm : public RepaintSink {
 
   const std::u16string& Caption() const { return caption_; }
   void SetCaption(std::u16string caption);
-  // The window's icon (shown by the taskbar and the task switcher).
-  void SetIcon(const TPngImage& icon);
+  // The window's icon (shown by the taskbar and the task switcher), in
+  // several sizes; the platform picks among them.
+  void SetIcon(std::span<const TPngImage> sizes);
   std::uint32_t Color() const { return color_; }
   void SetColor(std::uint32_t color);
   TFont& Font() { return font_; }

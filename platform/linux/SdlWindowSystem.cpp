@@ -52,11 +52,23 @@ class SdlWindow final : public NativeWindow {
     SDL_SetWindowTitle(window_.get(), Utf8FromUtf16(title).c_str());
   }
 
-  void SetIcon(const IconView& icon) override {
-    if (icon.rgba == nullptr || icon.width <= 0 || icon.height <= 0) return;
-    // SDL only reads the pixels; the surface does not outlive this call.
+  void SetIcons(std::span<const IconView> sizes) override {
+    std::vector<unsigned long> cardinals;
+    const IconView* largest = nullptr;
+    for (const IconView& icon : sizes) {
+      if (icon.rgba == nullptr || icon.width <= 0 || icon.height <= 0) continue;
+      if (largest == nullptr || icon.width > largest->width) largest = &icon;
+      cardinals.push_back(static_cast<unsigned long>(icon.width));
+      cardinals.push_back(static_cast<unsigned long>(icon.height));
+      const std::uint8_t* p = icon.rgba;
+      for (int i = 0; i < icon.width * icon.height; ++i, p += 4)
+        cardinals.push_back((static_cast<unsigned long>(p[3]) << 24) | (static_cast<unsigned long>(p[0]) << 16) |
+                            (static_cast<unsigned long>(p[1]) << 8) | p[2]);
+    }
+    if (largest == nullptr || x11::SetWindowIcons(window_.get(), cardinals)) return;
+    // Another driver: SDL takes one picture.
     std::unique_ptr<SDL_Surface, SurfaceDeleter> surface(SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<std::uint8_t*>(icon.rgba), icon.width, icon.height, 32, icon.width * 4,
+        const_cast<std::uint8_t*>(largest->rgba), largest->width, largest->height, 32, largest->width * 4,
         SDL_PIXELFORMAT_RGBA32));
     if (surface) SDL_SetWindowIcon(window_.get(), surface.get());
   }

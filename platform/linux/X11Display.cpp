@@ -28,6 +28,20 @@ bool PointerOnScreen(SDL_Window* window, int& x, int& y) {
                        &mask) != False;
 }
 
+bool SetWindowIcons(SDL_Window* window, const std::vector<unsigned long>& cardinals) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return false;
+  Display* display = info.info.x11.display;
+  const Atom icon = XInternAtom(display, "_NET_WM_ICON", False);
+  const Atom cardinal = XInternAtom(display, "CARDINAL", False);
+  // Format 32 data travels as longs, whatever their width.
+  XChangeProperty(display, info.info.x11.window, icon, cardinal, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(cardinals.data()), static_cast<int>(cardinals.size()));
+  XFlush(display);
+  return true;
+}
+
 void EndQuietlyWhenTheDisplayIsLost() { XSetIOErrorHandler(&DisplayLost); }
 
 }  // namespace platform::x11

@@ -21,11 +21,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
 #include <set>
+#include <span>
 #include <string>
 #include <type_traits>
 
@@ -148,7 +150,7 @@ class Win32Window final : public NativeWindow {
   void SetTitle(std::u16string_view title) override {
     ::SetWindowTextW(window_.get(), windows::ToWide(title).c_str());
   }
-  void SetIcon(const IconView& icon) override;
+  void SetIcons(std::span<const IconView> sizes) override;
   void Present(const FrameView& frame, const PixelRect& rect) override;
   void GetPosition(int& x, int& y) const override {
     POINT origin{0, 0};
@@ -190,6 +192,7 @@ class Win32Window final : public NativeWindow {
   WindowTarget target_{this, nullptr};
   BackBuffer buffer_;
   IconHolder icon_;
+  IconHolder smallIcon_;
   WindowHolder window_;  // declared last: destroyed first, while the rest still exists
   CursorShape cursor_ = CursorShape::Arrow;
   bool shownOnce_ = false;
@@ -411,10 +414,13 @@ void Win32Window::Move(int x, int y) {
   ::SetWindowPos(window_.get(), nullptr, x - dx, y - dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Win32Window::SetIcon(const IconView& icon) {
-  if (icon.rgba == nullptr || icon.width <= 0 || icon.height <= 0) return;
+namespace {
+
+// A Windows icon made of straight RGBA pixels; null on failure.
+HICON CreateIconFrom(const IconView& icon) {
+  if (icon.rgba == nullptr || icon.width <= 0 || icon.height <= 0) return nullptr;
   DibSection colour;
-  if (!colour.Create(icon.width, icon.height)) return;
+  if (!colour.Create(icon.width, icon.height)) return nullptr;
   const std::uint8_t* source = icon.rgba;
   for (int i = 0; i < icon.width * icon.height; ++i, source += 4) {
     colour.bits[4 * i] = source[2];
@@ -425,19 +431,43 @@ void Win32Window::SetIcon(const IconView& icon) {
   // With a 32-bit colour bitmap the alpha channel decides; the mask is
   // required all the same.
   const BitmapHolder mask(::CreateBitmap(icon.width, icon.height, 1, 1, nullptr));
-  if (!mask) return;
+  if (!mask) return nullptr;
   ICONINFO info;
   std::memset(&info, 0, sizeof info);
   info.fIcon = TRUE;
   info.hbmMask = mask.get();
   info.hbmColor = colour.bitmap.get();
   // The icon holds copies of both bitmaps.
-  IconHolder created(::CreateIconIndirect(&info));
-  if (!created) return;
-  ::SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(created.get()));
-  ::SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(created.get()));
-  // The window no longer shows the old one.
-  icon_ = std::move(created);
+  return ::CreateIconIndirect(&info);
+}
+
+// The picture whose width is nearest to `wanted` (the larger one on a tie).
+const IconView* Nearest(std::span<const IconView> sizes, int wanted) {
+  const IconView* best = nullptr;
+  for (const IconView& icon : sizes) {
+    if (icon.rgba == nullptr || icon.width <= 0 || icon.height <= 0) continue;
+    const int distance = std::abs(icon.width - wanted);
+    if (best == nullptr || distance < std::abs(best->width - wanted) ||
+        (distance == std::abs(best->width - wanted) && icon.width > best->width))
+      best = &icon;
+  }
+  return best;
+}
+
+}  // namespace
+
+void Win32Window::SetIcons(std::span<const IconView> sizes) {
+  const IconView* bigView = Nearest(sizes, ::GetSystemMetrics(SM_CXICON));
+  const IconView* smallView = Nearest(sizes, ::GetSystemMetrics(SM_CXSMICON));
+  if (bigView == nullptr || smallView == nullptr) return;
+  IconHolder bigIcon(CreateIconFrom(*bigView));
+  IconHolder smallIcon(CreateIconFrom(*smallView));
+  if (!bigIcon || !smallIcon) return;
+  ::SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
+  ::SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
+  // The window no longer shows the old ones.
+  icon_ = std::move(bigIcon);
+  smallIcon_ = std::move(smallIcon);
 }
 
 void Win32Window::Present(const FrameView& frame, const PixelRect& rect) {

@@ -30,7 +30,10 @@ class FakeWindow final : public platform::NativeWindow {
   void Show() override;
   void Hide() override;
   void SetTitle(std::u16string_view text) override { title = text; }
-  void SetIcon(const platform::IconView& icon) override { iconSize = icon.width; }
+  void SetIcons(std::span<const platform::IconView> sizes) override {
+    iconSizes.clear();
+    for (const auto& icon : sizes) iconSizes.push_back(icon.width);
+  }
   void Present(const platform::FrameView& frame, const platform::PixelRect& rect) override;
   void GetPosition(int& outX, int& outY) const override {
     outX = x;
@@ -50,7 +53,7 @@ class FakeWindow final : public platform::NativeWindow {
   int x = 100;
   int y = 100;
   std::u16string title;
-  int iconSize = 0;
+  std::vector<int> iconSizes;
   platform::CursorShape cursor = platform::CursorShape::Arrow;
   ui::TPngImage screen;                       // what the window shows
   std::vector<platform::PixelRect> presents;  // every Present, in order
