@@ -65,7 +65,7 @@ class TQbVclImageButton : public ui::TPictureView {
   // The button's own enabled flag. The base control stays enabled, so mouse
   // input keeps coming and the button ignores it itself while disabled.
   bool Enabled() const { return Enabled_; }
-  void SetEnabled(bool value);
+  void SetEnabled(bool value) override;
   bool NeedStretch() const { return NeedStretch_; }
   void SetNeedStretch(bool value) { NeedStretch_ = value; }
   const TCaption& Caption() const { return Caption_; }

@@ -4,15 +4,11 @@
 #include <utility>
 #include <vector>
 
-#include "cmake/EmbeddedFile.h"
+#include "LauncherPictures.h"
 #include "launcher/UpdateServiceCalls.h"
 #include "platform/FileSystem.h"
 #include "platform/PlatformNames.h"
 #include "platform/Process.h"
-
-namespace vidorra {
-const TEmbeddedFile* FindLauncherPictures(std::string_view fileName);
-}
 
 namespace launcher {
 
@@ -84,9 +80,13 @@ TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths)
   Font().SetColor(ui::clWindowText);
   Font().SetCharset(ui::DEFAULT_CHARSET);
   SetTag(0);
-  ui::TPicture icon;
-  LoadPicture(icon, "icon-128.png");
-  if (const ui::TPngImage* image = icon.Graphic()) SetIcon(*image);
+  std::vector<ui::TPngImage> icons;
+  for (const char* name : {"icon-16.png", "icon-24.png", "icon-32.png", "icon-48.png", "icon-64.png", "icon-128.png"}) {
+    ui::TPicture icon;
+    LoadPicture(icon, name);
+    if (const ui::TPngImage* image = icon.Graphic()) icons.push_back(*image);
+  }
+  SetIcon(icons);
 
   // Creation order is stacking order: the background at the bottom.
   imgBK = CreateControl<ui::TPictureView>();

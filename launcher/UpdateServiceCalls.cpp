@@ -2,7 +2,6 @@
 
 #include "launcher/DLLExportFunc.h"
 #include "launcher/StartupConstants.h"
-#include "launcher/UserInterface.h"
 
 namespace launcher {
 

@@ -9,6 +9,10 @@
 
 namespace launcher {
 
+// The application object handed to the update-service library (opaque to
+// it): it exists for the whole process, before any window does.
+void* ApplicationObject() noexcept;
+
 // Calls UpdateServiceStart (entry 1) with the application object and returns
 // a copy of the action word it left in the result slot.
 std::u16string CallUpdateServiceStart(const TUpdateServiceStartCall& call);

@@ -23,7 +23,4 @@ struct TLauncherPaths {
 // `mode` and runs the message loop until that window closes.
 void RunUserInterface(TMainWindowMode mode, const TLauncherPaths& paths);
 
-// The application object handed to the update-service library (opaque to it).
-void* ApplicationObject() noexcept;
-
 }  // namespace launcher

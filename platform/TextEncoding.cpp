@@ -90,6 +90,24 @@ std::u16string Utf16FromUtf8(std::string_view text) {
   return out;
 }
 
+std::u32string CodePointsFromUtf16(std::u16string_view text) {
+  std::u32string out;
+  out.reserve(text.size());
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    const char16_t unit = text[pos];
+    if (unit >= 0xD800 && unit <= 0xDBFF && pos + 1 < text.size() && text[pos + 1] >= 0xDC00 &&
+        text[pos + 1] <= 0xDFFF) {
+      out += 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (static_cast<char32_t>(text[pos + 1]) - 0xDC00);
+      ++pos;
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      out += kReplacement;
+    } else {
+      out += unit;
+    }
+  }
+  return out;
+}
+
 std::string Utf8FromUtf16(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());

@@ -19,4 +19,8 @@ namespace platform {
 std::u16string Utf16FromUtf8(std::string_view text);
 std::string Utf8FromUtf16(std::u16string_view text);
 
+// The code points of UTF-16 text, for drawing it: a surrogate pair is one
+// code point, any lone surrogate is U+FFFD.
+std::u32string CodePointsFromUtf16(std::u16string_view text);
+
 }  // namespace platform

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -63,7 +64,10 @@ class NativeWindow {
   virtual void Hide() = 0;
 
   virtual void SetTitle(std::u16string_view title) = 0;
-  virtual void SetIcon(const IconView& icon) = 0;
+  // The window's icon in several sizes: the platform picks the size for
+  // each place it shows one (Linux: every size goes to the window manager).
+  virtual void SetIcons(std::span<const IconView> sizes) = 0;
+  void SetIcon(const IconView& icon) { SetIcons({&icon, 1}); }
 
   // Copies `rect` of `frame` to the screen; when this returns, the pixels are
   // on the display server.
@@ -72,6 +76,10 @@ class NativeWindow {
   // The client area's top-left corner in screen coordinates, and moving it.
   virtual void GetPosition(int& x, int& y) const = 0;
   virtual void Move(int x, int y) = 0;
+
+  // Where the pointer is on the screen now, asked of the display (not taken
+  // from queued events). False when that cannot be told.
+  virtual bool PointerOnScreen(int& x, int& y) const = 0;
 
   virtual void SetCursor(CursorShape shape) = 0;
 
@@ -108,7 +116,6 @@ struct WindowEvent {
   int y = 0;
   std::uint8_t button = Left;
   std::uint8_t modifiers = 0;     // Modifier bits
-  std::uint8_t buttonsHeld = 0;   // bit (1 << Button) for every button held after the event
   std::uint64_t timer = 0;
 };
 
@@ -120,6 +127,11 @@ class WindowSystem {
 
   // Blocks until the next event.
   virtual void WaitEvent(WindowEvent& event) = 0;
+
+  // Drops every mouse event (motion, press, release, leave) that has reached
+  // the process so far, queued here or still in the platform's own queue.
+  // Other events stay queued in their order.
+  virtual void DiscardMouseInput() = 0;
 
   // Starts a one-shot timer: after `milliseconds` a Timer event with the
   // returned id (never 0) is queued. A stopped timer queues nothing more, but

@@ -1,7 +1,9 @@
 #include "standins/StandinLog.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <stdexcept>
 #include <system_error>
 
 namespace standins {
@@ -61,7 +63,9 @@ void AppendLogLine(std::string_view name, const TLogFields& fields) {
   if (!folder) return;
   std::string line(name);
   for (const auto& [key, value] : fields) line += "\t" + key + "=" + EscapeField(value);
-  line += "\n";
+  const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now().time_since_epoch());
+  line += "\tclock=" + std::to_string(now.count()) + "\n";
   // One write of the whole line, appended: the launcher, the starter and a
   // relaunched launcher may write to the same log.
   std::ofstream log(*folder / "Tavrel.log", std::ios::app | std::ios::binary);
@@ -95,6 +99,14 @@ std::vector<TLogLine> ReadLog(const std::filesystem::path& path) {
       const std::string_view value =
           equals == std::string_view::npos ? std::string_view() : fields[i].substr(equals + 1);
       line.fields[std::string(fields[i].substr(0, equals))] = UnescapeField(value);
+    }
+    // The time stamp is not one of the call's fields.
+    if (const auto clock = line.fields.find("clock"); clock != line.fields.end()) {
+      try {
+        line.clock = std::stoll(clock->second);
+      } catch (const std::exception&) {
+      }
+      line.fields.erase(clock);
     }
     lines.push_back(std::move(line));
   }

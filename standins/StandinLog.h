@@ -6,7 +6,10 @@
 // Nothing is written when none of them is set or the folder cannot be made.
 // Files there:
 //   Tavrel.log        one line per call: the entry (or program) name, then
-//                     key=value fields, all separated by tabs
+//                     key=value fields, all separated by tabs; the last
+//                     field, "clock", is the time of the call in
+//                     milliseconds of the monotonic clock (shared by every
+//                     process of the machine), for measuring intervals
 //   UpdateChecks.txt  the installed update checks, one per line:
 //                     name, program, description, interval, tab-separated
 // Values are UTF-8 with backslash, tab, CR and LF escaped as \\ \t \r \n.
@@ -32,10 +35,12 @@ std::string UnescapeField(std::string_view text);
 // Appends one line "name\tkey=value\t...". Failures are ignored.
 void AppendLogLine(std::string_view name, const TLogFields& fields);
 
-// One line of the log, read back with its values unescaped.
+// One line of the log, read back with its values unescaped; the time stamp
+// apart from the fields (-1 when the line has none).
 struct TLogLine {
   std::string name;
   std::map<std::string, std::string> fields;
+  long long clock = -1;
 };
 
 // Every line of the log file at `path`; none when it cannot be read.

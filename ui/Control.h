@@ -67,7 +67,11 @@ class TControl {
 
   // The framework's enabled state: a disabled control gets no input.
   bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled) { enabled_ = enabled; }
+  // Enables or disables the control. A control class may keep an enabled
+  // state of its own instead (the image button does: it stays routed and
+  // ignores input itself, and changes its look); the override runs whichever
+  // type the call is made through.
+  virtual void SetEnabled(bool enabled) { enabled_ = enabled; }
 
   // Draw now through the owner / in the owner's next paint cycle.
   void Repaint();

@@ -8,6 +8,10 @@
 
 namespace ui {
 
+namespace {
+std::uint8_t ButtonBit(std::uint8_t button) { return static_cast<std::uint8_t>(1u << button); }
+}  // namespace
+
 TForm::TForm(TApplication& application, const TCreateParams& params)
     : application_(application),
       clientWidth_(std::max(1, params.clientWidth)),
@@ -76,21 +80,29 @@ void TForm::SetCaption(std::u16string caption) {
   if (window_) window_->SetTitle(caption_);
 }
 
-void TForm::SetIcon(const TPngImage& icon) {
-  if (!window_ || icon.Empty()) return;
-  std::vector<std::uint8_t> rgba(static_cast<std::size_t>(icon.Width()) * icon.Height() * 4);
-  std::uint8_t* out = rgba.data();
-  for (int y = 0; y < icon.Height(); ++y) {
-    const std::uint8_t* colour = icon.ColourRow(y);
-    const std::uint8_t* alpha = icon.AlphaRow(y);
-    for (int x = 0; x < icon.Width(); ++x) {
-      *out++ = colour[3 * x];
-      *out++ = colour[3 * x + 1];
-      *out++ = colour[3 * x + 2];
-      *out++ = alpha != nullptr ? alpha[x] : 255;
+void TForm::SetIcon(std::span<const TPngImage> sizes) {
+  if (!window_) return;
+  std::vector<std::vector<std::uint8_t>> pixels;
+  std::vector<platform::IconView> views;
+  pixels.reserve(sizes.size());
+  for (const TPngImage& icon : sizes) {
+    if (icon.Empty()) continue;
+    std::vector<std::uint8_t>& rgba =
+        pixels.emplace_back(static_cast<std::size_t>(icon.Width()) * icon.Height() * 4);
+    std::uint8_t* out = rgba.data();
+    for (int y = 0; y < icon.Height(); ++y) {
+      const std::uint8_t* colour = icon.ColourRow(y);
+      const std::uint8_t* alpha = icon.AlphaRow(y);
+      for (int x = 0; x < icon.Width(); ++x) {
+        *out++ = colour[3 * x];
+        *out++ = colour[3 * x + 1];
+        *out++ = colour[3 * x + 2];
+        *out++ = alpha != nullptr ? alpha[x] : 255;
+      }
     }
+    views.push_back({rgba.data(), icon.Width(), icon.Height()});
   }
-  window_->SetIcon({rgba.data(), icon.Width(), icon.Height()});
+  if (!views.empty()) window_->SetIcons(views);
 }
 
 void TForm::SetColor(std::uint32_t color) {
@@ -103,8 +115,26 @@ void TForm::Show() {
   visible_ = true;
   if (OnShow) OnShow(*this);
   if (!visible_) return;  // the handler hid the form again
-  if (window_) window_->Show();
+  if (window_) {
+    window_->Show();
+    // Mouse input from before the window hid, or sent while it was hidden,
+    // belongs to no one now: a double click that started a program must
+    // not start it again when the window comes back.
+    application_.System().DiscardMouseInput();
+    // Hover comes from where the pointer is, not from stale events.
+    int screenX = 0;
+    int screenY = 0;
+    int left = 0;
+    int top = 0;
+    window_->GetPosition(left, top);
+    if (window_->PointerOnScreen(screenX, screenY)) {
+      pointerX_ = screenX - left;
+      pointerY_ = screenY - top;
+      pointerKnown_ = pointerX_ >= 0 && pointerY_ >= 0 && pointerX_ < clientWidth_ && pointerY_ < clientHeight_;
+    }
+  }
   // The window kept nothing while it was hidden: present all of it.
+  UpdateHover();
   Compose();
   PresentRect(0, 0, clientWidth_, clientHeight_);
   dirty_ = false;
@@ -113,7 +143,14 @@ void TForm::Show() {
 void TForm::Hide() {
   if (!visible_) return;
   visible_ = false;
-  if (window_) window_->Hide();
+  // A press does not outlive the window: the rest of it (and anything
+  // pressed meanwhile) is lost with the window's hold on the mouse.
+  capture_ = nullptr;
+  held_ = 0;
+  if (window_) {
+    window_->ReleaseMouseCapture();
+    window_->Hide();
+  }
   pointerKnown_ = false;
   SetHover(nullptr);
 }
@@ -138,40 +175,56 @@ std::intptr_t TForm::Perform(unsigned message, std::uintptr_t wParam, std::intpt
 
 void TForm::DragMove() {
   if (!window_ || !visible_) return;
-  // Where the platform has a move loop of its own, it runs it.
+  // Where the platform has a move loop of its own, it runs it; it takes the
+  // release, so no button is held for the form afterwards.
   if (window_->SystemDragMove()) {
+    held_ = 0;
     pointerKnown_ = false;
     return;
   }
-  if (!pointerKnown_) return;
+  if (!pointerKnown_ || held_ == 0) return;
   int startX = 0;
   int startY = 0;
   window_->GetPosition(startX, startY);
   // The screen point the pointer grabbed.
   const int grabX = startX + pointerX_;
   const int grabY = startY + pointerY_;
+  // The window follows the pointer's screen position as the display tells
+  // it, at every mouse event and at the release: event coordinates are
+  // relative to a window that moves under them, and a motion that lands on
+  // the same window-relative point is never reported.
+  const auto follow = [&] {
+    int x = 0;
+    int y = 0;
+    if (window_->PointerOnScreen(x, y)) window_->Move(startX + (x - grabX), startY + (y - grabY));
+  };
   using Type = platform::WindowEvent::Type;
   for (;;) {
     application_.PaintPending();
     platform::WindowEvent event;
     application_.System().WaitEvent(event);
-    if (event.type == Type::MouseMove && event.window == windowId_) {
-      int x = 0;
-      int y = 0;
-      window_->GetPosition(x, y);
-      window_->Move(startX + (x + event.x - grabX), startY + (y + event.y - grabY));
-      continue;
-    }
     // The mouse belongs to the move until its buttons are released, wherever
     // the platform says the pointer is (it may lose track of the window that
     // moves under it).
-    if (event.type == Type::MouseUp) {
-      if (event.buttonsHeld == 0) break;
+    if (event.type == Type::MouseMove) {
+      follow();
       continue;
     }
-    if (event.type == Type::MouseMove || event.type == Type::MouseDown || event.type == Type::MouseLeave) continue;
+    if (event.type == Type::MouseDown) {
+      held_ = static_cast<std::uint8_t>(held_ | ButtonBit(event.button));
+      continue;
+    }
+    if (event.type == Type::MouseUp) {
+      held_ = static_cast<std::uint8_t>(held_ & ~ButtonBit(event.button));
+      if (held_ == 0) {
+        follow();
+        break;
+      }
+      continue;
+    }
+    if (event.type == Type::MouseLeave) continue;
     application_.Dispatch(event);
-    if (event.type == Type::Quit) break;
+    if (event.type == Type::Quit || !visible_) break;
   }
   // Where the pointer is now is only known again with the next motion.
   pointerKnown_ = false;
@@ -247,9 +300,9 @@ TShiftState TForm::ShiftFrom(const platform::WindowEvent& event) const {
   if ((event.modifiers & platform::WindowEvent::Shift) != 0) shift |= ssShift;
   if ((event.modifiers & platform::WindowEvent::Alt) != 0) shift |= ssAlt;
   if ((event.modifiers & platform::WindowEvent::Ctrl) != 0) shift |= ssCtrl;
-  if ((event.buttonsHeld & (1u << platform::WindowEvent::Left)) != 0) shift |= ssLeft;
-  if ((event.buttonsHeld & (1u << platform::WindowEvent::Right)) != 0) shift |= ssRight;
-  if ((event.buttonsHeld & (1u << platform::WindowEvent::Middle)) != 0) shift |= ssMiddle;
+  if ((held_ & ButtonBit(platform::WindowEvent::Left)) != 0) shift |= ssLeft;
+  if ((held_ & ButtonBit(platform::WindowEvent::Right)) != 0) shift |= ssRight;
+  if ((held_ & ButtonBit(platform::WindowEvent::Middle)) != 0) shift |= ssMiddle;
   return shift;
 }
 
@@ -268,6 +321,7 @@ void TForm::HandleEvent(const platform::WindowEvent& event) {
       pointerKnown_ = true;
       pointerX_ = event.x;
       pointerY_ = event.y;
+      held_ = static_cast<std::uint8_t>(held_ | ButtonBit(event.button));
       if (capture_ == nullptr) UpdateHover();
       TControl* target = capture_ != nullptr ? capture_ : hover_;
       if (target == nullptr) return;
@@ -280,8 +334,15 @@ void TForm::HandleEvent(const platform::WindowEvent& event) {
       pointerKnown_ = true;
       pointerX_ = event.x;
       pointerY_ = event.y;
+      // The release of a press the form never saw (made before the window
+      // came back, or taken by a move) is no one's.
+      if ((held_ & ButtonBit(event.button)) == 0) {
+        if (capture_ == nullptr) UpdateHover();
+        return;
+      }
+      held_ = static_cast<std::uint8_t>(held_ & ~ButtonBit(event.button));
       TControl* target = capture_ != nullptr ? capture_ : hover_;
-      if (event.buttonsHeld == 0) capture_ = nullptr;
+      if (held_ == 0) capture_ = nullptr;
       if (target != nullptr)
         target->PerformMouseUp(static_cast<TMouseButton>(event.button), ShiftFrom(event),
                                event.x - target->Left(), event.y - target->Top());

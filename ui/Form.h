@@ -4,13 +4,33 @@
 // creation order (later ones above), each with its per-pixel alpha, over the
 // form's colour, and presents the result: an immediate repaint reaches the
 // screen before it returns; an invalidation is painted when the message loop
-// next runs dry. Mouse input goes to the control under the pointer, or to the
-// control that holds the capture while a button is down.
+// next runs dry.
+//
+// Mouse input rules:
+// - The form alone keeps the state of the mouse: which buttons it saw go
+//   down, and which control holds the capture. A press goes to the topmost
+//   enabled control under the pointer, which then holds the capture: every
+//   further press and release goes to it, wherever the pointer is, until the
+//   last held button is released. A release whose press the form did not see
+//   goes to no control.
+// - Enter and leave follow the pointer, except during a capture: then they
+//   are held back and delivered after the release. A release outside the
+//   pressed control thus reaches it first (a button shows its mouse-on
+//   picture), then its leave (the normal picture).
+// - There is no double-click notification: a second press is another press
+//   and click.
+// - The cursor is set from the control under the pointer whenever hover
+//   moves to another control (or to none), so not during a capture.
+// - Hide ends any capture and press, and leaves the hovered control. Show
+//   drops all mouse input queued before it (a click made while or before
+//   the window hid does nothing) and takes hover from where the pointer
+//   really is.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -86,8 +106,9 @@ class TForm : public RepaintSink {
 
   const std::u16string& Caption() const { return caption_; }
   void SetCaption(std::u16string caption);
-  // The window's icon (shown by the taskbar and the task switcher).
-  void SetIcon(const TPngImage& icon);
+  // The window's icon (shown by the taskbar and the task switcher), in
+  // several sizes; the platform picks among them.
+  void SetIcon(std::span<const TPngImage> sizes);
   std::uint32_t Color() const { return color_; }
   void SetColor(std::uint32_t color);
   TFont& Font() { return font_; }
@@ -103,11 +124,14 @@ class TForm : public RepaintSink {
   void Close();
 
   // Ends the mouse capture: no control receives the rest of the press, and
-  // the platform's hold on the mouse ends too.
+  // the platform's hold on the mouse ends too. The buttons stay held for the
+  // form (a move started next runs until they are released).
   void ReleaseCapture();
   // Handles WM_SYSCOMMAND with SC_DRAGMOVE at once: the window follows the
   // mouse until the buttons are released, moved by the platform's own move
-  // loop where it has one, otherwise by the form. Other messages are ignored.
+  // loop where it has one, otherwise by the form, which places it after the
+  // pointer's screen position at each motion and at the release. Other
+  // messages are ignored.
   std::intptr_t Perform(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
 
   TFormEvent OnCreate;
@@ -160,6 +184,7 @@ class TForm : public RepaintSink {
 
   TControl* hover_ = nullptr;
   TControl* capture_ = nullptr;
+  std::uint8_t held_ = 0;      // bit (1 << button) for every press seen and not yet released
   bool pointerKnown_ = false;  // whether pointerX_/pointerY_ tell where the pointer is
   int pointerX_ = 0;
   int pointerY_ = 0;

@@ -4,6 +4,7 @@
 // advances, no kerning, line metrics from the OS/2 table. A bold or italic
 // request that the matched face cannot serve is synthesised.
 #include "platform/TextEngine.h"
+#include "platform/TextEncoding.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -28,84 +29,6 @@ constexpr const char* kExtraFontFolders[] = {"/usr/share/wine/fonts"};
 
 constexpr int kDefaultEm = 12;
 constexpr int kMaxEm = 2048;
-
-std::vector<char32_t> ToCodePoints(std::u16string_view text) {
-  std::vector<char32_t> out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      out.push_back(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) +
-                    (static_cast<char32_t>(text[i + 1]) - 0xDC00));
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      out.push_back(0xFFFD);
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
-}
-
-std::string ToUtf8(std::u16string_view text) {
-  std::string out;
-  for (char32_t cp : ToCodePoints(text)) {
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-  }
-  return out;
-}
-
-std::u16string FromUtf8(const char* text) {
-  std::u16string out;
-  const auto* p = reinterpret_cast<const unsigned char*>(text);
-  while (p != nullptr && *p != 0) {
-    char32_t cp = 0xFFFD;
-    int extra = 0;
-    if (*p < 0x80) {
-      cp = *p;
-    } else if ((*p & 0xE0) == 0xC0) {
-      cp = *p & 0x1F;
-      extra = 1;
-    } else if ((*p & 0xF0) == 0xE0) {
-      cp = *p & 0x0F;
-      extra = 2;
-    } else if ((*p & 0xF8) == 0xF0) {
-      cp = *p & 0x07;
-      extra = 3;
-    }
-    ++p;
-    for (int k = 0; k < extra; ++k) {
-      if ((*p & 0xC0) != 0x80) {
-        cp = 0xFFFD;
-        break;
-      }
-      cp = (cp << 6) | (*p & 0x3F);
-      ++p;
-    }
-    if (cp >= 0x10000 && cp <= 0x10FFFF) {
-      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-    } else {
-      out.push_back(cp > 0x10FFFF ? char16_t{0xFFFD} : static_cast<char16_t>(cp));
-    }
-  }
-  return out;
-}
 
 struct LibraryDeleter {
   void operator()(FT_Library lib) const { FT_Done_FreeType(lib); }
@@ -164,7 +87,7 @@ class FreeTypeTextEngine final : public TextEngine {
     SizedFace sized;
     if (!Prepare(font, sized)) return 0;
     long width = 0;
-    for (char32_t cp : ToCodePoints(run)) width += Advance(sized, cp);
+    for (char32_t cp : CodePointsFromUtf16(run)) width += Advance(sized, cp);
     return static_cast<int>(std::min<long>(width, 1L << 30));
   }
 
@@ -178,7 +101,7 @@ class FreeTypeTextEngine final : public TextEngine {
                                     static_cast<std::uint8_t>((colourBgr >> 16) & 0xFF)};
     const long baseline = static_cast<long>(y) + sized.metrics.ascent;
     long pen = x;
-    for (char32_t cp : ToCodePoints(run)) {
+    for (char32_t cp : CodePointsFromUtf16(run)) {
       if (cp < 0x20) continue;
       if (!LoadGlyph(sized, cp, true)) continue;
       const FT_GlyphSlot slot = sized.face->glyph;
@@ -208,7 +131,7 @@ class FreeTypeTextEngine final : public TextEngine {
     Resolved resolved;
     PatternPtr pattern(FcPatternCreate());
     if (pattern) {
-      const std::string family = font.face.empty() ? std::string("sans-serif") : ToUtf8(font.face);
+      const std::string family = font.face.empty() ? std::string("sans-serif") : Utf8FromUtf16(font.face);
       FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
       FcPatternAddInteger(pattern.get(), FC_WEIGHT, font.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
       FcPatternAddInteger(pattern.get(), FC_SLANT, font.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
@@ -224,7 +147,7 @@ class FreeTypeTextEngine final : public TextEngine {
         if (FcPatternGetInteger(match.get(), FC_INDEX, 0, &index) == FcResultMatch) resolved.index = index;
         FcChar8* name = nullptr;
         if (FcPatternGetString(match.get(), FC_FAMILY, 0, &name) == FcResultMatch && name != nullptr)
-          resolved.family = FromUtf8(reinterpret_cast<const char*>(name));
+          resolved.family = Utf16FromUtf8(reinterpret_cast<const char*>(name));
       }
     }
     auto inserted = resolved_.emplace(std::move(key), std::move(resolved)).first;

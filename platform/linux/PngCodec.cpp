@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -169,10 +170,11 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, DecodedImage& out,
     }
 
     const std::size_t count = static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height);
-    out.rgb.resize(count * 3);
     if (s.channels == 3) {
-      out.rgb.assign(pixels.begin(), pixels.end());
+      // Already the colour plane's layout: no second buffer, no copy.
+      out.rgb = std::move(pixels);
     } else {
+      out.rgb.resize(count * 3);
       out.hasAlpha = true;
       out.alpha.resize(count);
       for (std::size_t i = 0; i < count; ++i) {

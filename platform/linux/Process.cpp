@@ -18,6 +18,25 @@ extern char** environ;
 
 namespace platform {
 
+namespace {
+
+// argv for posix_spawn: the program's path first, then the arguments.
+struct ArgumentVector {
+  std::vector<std::string> texts;
+  std::vector<char*> pointers;
+
+  ArgumentVector(const std::string& path, const std::vector<std::u16string>& arguments) {
+    texts.reserve(arguments.size() + 1);
+    texts.push_back(path);
+    for (const auto& argument : arguments) texts.push_back(Utf8FromUtf16(argument));
+    pointers.reserve(texts.size() + 1);
+    for (auto& text : texts) pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+  }
+};
+
+}  // namespace
+
 std::u16string OwnExecutablePath() {
   // readlink does not say whether it cut the link text short: grow the
   // buffer until the text fits with room to spare.
@@ -38,39 +57,13 @@ void StartProgram(const std::u16string& program, const std::vector<std::u16strin
   try {
     const std::string path = Utf8FromUtf16(program);
     if (path.empty()) return;
-    std::vector<std::string> texts;
-    texts.reserve(arguments.size() + 1);
-    texts.push_back(path);
-    for (const auto& argument : arguments) texts.push_back(Utf8FromUtf16(argument));
-    std::vector<char*> argv;
-    argv.reserve(texts.size() + 1);
-    for (auto& text : texts) argv.push_back(text.data());
-    argv.push_back(nullptr);
+    ArgumentVector argv(path, arguments);
     pid_t child = 0;
     // posix_spawn, not spawnp: the path is used as given, never searched for.
-    (void)::posix_spawn(&child, path.c_str(), nullptr, nullptr, argv.data(), environ);
+    (void)::posix_spawn(&child, path.c_str(), nullptr, nullptr, argv.pointers.data(), environ);
   } catch (const std::bad_alloc&) {
   }
 }
-
-namespace {
-
-// argv for posix_spawn: the program's path first, then the arguments.
-struct ArgumentVector {
-  std::vector<std::string> texts;
-  std::vector<char*> pointers;
-
-  ArgumentVector(const std::string& path, const std::vector<std::u16string>& arguments) {
-    texts.reserve(arguments.size() + 1);
-    texts.push_back(path);
-    for (const auto& argument : arguments) texts.push_back(Utf8FromUtf16(argument));
-    pointers.reserve(texts.size() + 1);
-    for (auto& text : texts) pointers.push_back(text.data());
-    pointers.push_back(nullptr);
-  }
-};
-
-}  // namespace
 
 ChildProcess::~ChildProcess() {
   // Not waited for: collect it if it has ended already; otherwise init will.

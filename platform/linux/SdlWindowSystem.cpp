@@ -5,9 +5,15 @@
 // - click-through on focus: a press right after the pointer enters counts;
 // - no quit on closing the last window: a close request is the form's to
 //   handle; SDL_QUIT then means a signal (SIGINT, SIGTERM).
+// Two things are asked of Xlib directly: where the pointer is on the screen
+// (SDL's global mouse state is cached while a button is held), and what
+// happens when the connection to the display is lost (the process ends
+// quietly with exit code 0, as every other end of the launcher does).
 #include "platform/WindowSystem.h"
 
 #include "platform/TextEncoding.h"
+
+#include "platform/linux/X11Display.h"
 
 #include <SDL.h>
 
@@ -17,6 +23,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -45,11 +52,23 @@ class SdlWindow final : public NativeWindow {
     SDL_SetWindowTitle(window_.get(), Utf8FromUtf16(title).c_str());
   }
 
-  void SetIcon(const IconView& icon) override {
-    if (icon.rgba == nullptr || icon.width <= 0 || icon.height <= 0) return;
-    // SDL only reads the pixels; the surface does not outlive this call.
+  void SetIcons(std::span<const IconView> sizes) override {
+    std::vector<unsigned long> cardinals;
+    const IconView* largest = nullptr;
+    for (const IconView& icon : sizes) {
+      if (icon.rgba == nullptr || icon.width <= 0 || icon.height <= 0) continue;
+      if (largest == nullptr || icon.width > largest->width) largest = &icon;
+      cardinals.push_back(static_cast<unsigned long>(icon.width));
+      cardinals.push_back(static_cast<unsigned long>(icon.height));
+      const std::uint8_t* p = icon.rgba;
+      for (int i = 0; i < icon.width * icon.height; ++i, p += 4)
+        cardinals.push_back((static_cast<unsigned long>(p[3]) << 24) | (static_cast<unsigned long>(p[0]) << 16) |
+                            (static_cast<unsigned long>(p[1]) << 8) | p[2]);
+    }
+    if (largest == nullptr || x11::SetWindowIcons(window_.get(), cardinals)) return;
+    // Another driver: SDL takes one picture.
     std::unique_ptr<SDL_Surface, SurfaceDeleter> surface(SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<std::uint8_t*>(icon.rgba), icon.width, icon.height, 32, icon.width * 4,
+        const_cast<std::uint8_t*>(largest->rgba), largest->width, largest->height, 32, largest->width * 4,
         SDL_PIXELFORMAT_RGBA32));
     if (surface) SDL_SetWindowIcon(window_.get(), surface.get());
   }
@@ -86,6 +105,8 @@ class SdlWindow final : public NativeWindow {
   }
 
   void GetPosition(int& x, int& y) const override { SDL_GetWindowPosition(window_.get(), &x, &y); }
+
+  bool PointerOnScreen(int& x, int& y) const override { return x11::PointerOnScreen(window_.get(), x, y); }
   void Move(int x, int y) override { SDL_SetWindowPosition(window_.get(), x, y); }
 
   void SetCursor(CursorShape shape) override {
@@ -138,6 +159,7 @@ class SdlWindowSystem final : public WindowSystem {
       error = std::string("no display (SDL chose the ") + driver + " driver)";
       return false;
     }
+    if (driver != nullptr && SDL_strcmp(driver, "x11") == 0) x11::EndQuietlyWhenTheDisplayIsLost();
     timerEvent_ = SDL_RegisterEvents(1);
     timerEventType_.store(timerEvent_);
     if (timerEvent_ == static_cast<Uint32>(-1)) {
@@ -170,6 +192,26 @@ class SdlWindowSystem final : public WindowSystem {
       }
       if (Translate(event, out)) return;
     }
+  }
+
+  void DiscardMouseInput() override {
+    // Everything that reached the process goes to SDL's queue first.
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_MOUSEMOTION, SDL_MOUSEWHEEL);
+    // A leave that was queued goes too (the form takes hover from where the
+    // pointer is); SDL has followed every enter and leave pumped so far.
+    pointerInside_ = SDL_GetMouseFocus() != nullptr;
+    SDL_Event events[32];
+    std::vector<SDL_Event> kept;
+    for (;;) {
+      const int n = SDL_PeepEvents(events, 32, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+      if (n <= 0) break;
+      for (int i = 0; i < n; ++i)
+        if (!(events[i].type == SDL_WINDOWEVENT && events[i].window.event == SDL_WINDOWEVENT_LEAVE))
+          kept.push_back(events[i]);
+    }
+    if (!kept.empty())
+      SDL_PeepEvents(kept.data(), static_cast<int>(kept.size()), SDL_ADDEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
   }
 
   std::uint64_t StartTimer(int milliseconds) override {
@@ -226,27 +268,20 @@ class SdlWindowSystem final : public WindowSystem {
       case SDL_MOUSEMOTION:
         // After leaving, SDL reports one more motion at (0, 0): while the
         // pointer is outside and no button holds it, motion is not ours.
-        if (!pointerInside_ && held_ == 0) return false;
+        if (!pointerInside_ && event.motion.state == 0) return false;
         out.type = WindowEvent::Type::MouseMove;
         out.window = event.motion.windowID;
         out.x = event.motion.x;
         out.y = event.motion.y;
-        out.buttonsHeld = held_;
         return true;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
         if (!ButtonOf(event.button.button, out.button)) return false;
         const bool down = event.type == SDL_MOUSEBUTTONDOWN;
-        if (down) {
-          held_ = static_cast<std::uint8_t>(held_ | (1u << out.button));
-        } else {
-          held_ = static_cast<std::uint8_t>(held_ & ~(1u << out.button));
-        }
         out.type = down ? WindowEvent::Type::MouseDown : WindowEvent::Type::MouseUp;
         out.window = event.button.windowID;
         out.x = event.button.x;
         out.y = event.button.y;
-        out.buttonsHeld = held_;
         return true;
       }
       case SDL_WINDOWEVENT:
@@ -290,7 +325,6 @@ class SdlWindowSystem final : public WindowSystem {
   std::uint64_t lastTimer_ = 0;
   std::map<std::uint64_t, SDL_TimerID> timers_;
   bool pointerInside_ = false;
-  std::uint8_t held_ = 0;
 };
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Starting a program through the shell and waiting for its process.
 #include "platform/Process.h"
 
+#include "platform/windows/WideText.h"
+
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <shellapi.h>
@@ -18,8 +20,6 @@ namespace {
 HANDLE HandleOf(long long id) { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(id)); }
 long long IdOf(HANDLE handle) { return static_cast<long long>(reinterpret_cast<std::intptr_t>(handle)); }
 
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
-
 }  // namespace
 
 ChildProcess::~ChildProcess() {
@@ -36,8 +36,8 @@ void ChildProcess::Wait() noexcept {
 
 ChildProcess StartChildProcess(const std::u16string& file, const std::u16string& parameters) noexcept {
   try {
-    const std::wstring fileText = Wide(file);
-    const std::wstring parameterText = Wide(parameters);
+    const std::wstring fileText = windows::ToWide(file);
+    const std::wstring parameterText = windows::ToWide(parameters);
     SHELLEXECUTEINFOW info;
     ::ZeroMemory(&info, sizeof info);
     info.cbSize = sizeof info;

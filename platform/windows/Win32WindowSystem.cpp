@@ -9,6 +9,8 @@
 // message-only window that each stop themselves at their first tick.
 #include "platform/WindowSystem.h"
 
+#include "platform/windows/WideText.h"
+
 #ifndef UNICODE
 #define UNICODE  // the W forms of IDC_*, RT_* and the rest
 #endif
@@ -19,11 +21,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
 #include <set>
+#include <span>
 #include <string>
 #include <type_traits>
 
@@ -144,10 +148,9 @@ class Win32Window final : public NativeWindow {
   void Show() override;
   void Hide() override { ::ShowWindow(window_.get(), SW_HIDE); }
   void SetTitle(std::u16string_view title) override {
-    const std::wstring text(title.begin(), title.end());
-    ::SetWindowTextW(window_.get(), text.c_str());
+    ::SetWindowTextW(window_.get(), windows::ToWide(title).c_str());
   }
-  void SetIcon(const IconView& icon) override;
+  void SetIcons(std::span<const IconView> sizes) override;
   void Present(const FrameView& frame, const PixelRect& rect) override;
   void GetPosition(int& x, int& y) const override {
     POINT origin{0, 0};
@@ -156,6 +159,13 @@ class Win32Window final : public NativeWindow {
     y = origin.y;
   }
   void Move(int x, int y) override;
+  bool PointerOnScreen(int& x, int& y) const override {
+    POINT point{0, 0};
+    if (!::GetCursorPos(&point)) return false;
+    x = point.x;
+    y = point.y;
+    return true;
+  }
   void SetCursor(CursorShape shape) override {
     cursor_ = shape;
     // Shown at once when the pointer is over the window; otherwise at the
@@ -182,6 +192,7 @@ class Win32Window final : public NativeWindow {
   WindowTarget target_{this, nullptr};
   BackBuffer buffer_;
   IconHolder icon_;
+  IconHolder smallIcon_;
   WindowHolder window_;  // declared last: destroyed first, while the rest still exists
   CursorShape cursor_ = CursorShape::Arrow;
   bool shownOnce_ = false;
@@ -222,6 +233,21 @@ class Win32WindowSystem final : public WindowSystem {
     }
     event = queue_.front();
     queue_.pop_front();
+  }
+
+  void DiscardMouseInput() override {
+    // Mouse messages still waiting for this thread, then the events already
+    // made of them.
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+    while (::PeekMessageW(&message, nullptr, WM_MOUSELEAVE, WM_MOUSELEAVE, PM_REMOVE)) {
+    }
+    using Type = WindowEvent::Type;
+    std::erase_if(queue_, [](const WindowEvent& e) {
+      return e.type == Type::MouseMove || e.type == Type::MouseDown || e.type == Type::MouseUp ||
+             e.type == Type::MouseLeave;
+    });
   }
 
   std::uint64_t StartTimer(int milliseconds) override {
@@ -388,10 +414,13 @@ void Win32Window::Move(int x, int y) {
   ::SetWindowPos(window_.get(), nullptr, x - dx, y - dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Win32Window::SetIcon(const IconView& icon) {
-  if (icon.rgba == nullptr || icon.width <= 0 || icon.height <= 0) return;
+namespace {
+
+// A Windows icon made of straight RGBA pixels; null on failure.
+HICON CreateIconFrom(const IconView& icon) {
+  if (icon.rgba == nullptr || icon.width <= 0 || icon.height <= 0) return nullptr;
   DibSection colour;
-  if (!colour.Create(icon.width, icon.height)) return;
+  if (!colour.Create(icon.width, icon.height)) return nullptr;
   const std::uint8_t* source = icon.rgba;
   for (int i = 0; i < icon.width * icon.height; ++i, source += 4) {
     colour.bits[4 * i] = source[2];
@@ -402,19 +431,43 @@ void Win32Window::SetIcon(const IconView& icon) {
   // With a 32-bit colour bitmap the alpha channel decides; the mask is
   // required all the same.
   const BitmapHolder mask(::CreateBitmap(icon.width, icon.height, 1, 1, nullptr));
-  if (!mask) return;
+  if (!mask) return nullptr;
   ICONINFO info;
   std::memset(&info, 0, sizeof info);
   info.fIcon = TRUE;
   info.hbmMask = mask.get();
   info.hbmColor = colour.bitmap.get();
   // The icon holds copies of both bitmaps.
-  IconHolder created(::CreateIconIndirect(&info));
-  if (!created) return;
-  ::SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(created.get()));
-  ::SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(created.get()));
-  // The window no longer shows the old one.
-  icon_ = std::move(created);
+  return ::CreateIconIndirect(&info);
+}
+
+// The picture whose width is nearest to `wanted` (the larger one on a tie).
+const IconView* Nearest(std::span<const IconView> sizes, int wanted) {
+  const IconView* best = nullptr;
+  for (const IconView& icon : sizes) {
+    if (icon.rgba == nullptr || icon.width <= 0 || icon.height <= 0) continue;
+    const int distance = std::abs(icon.width - wanted);
+    if (best == nullptr || distance < std::abs(best->width - wanted) ||
+        (distance == std::abs(best->width - wanted) && icon.width > best->width))
+      best = &icon;
+  }
+  return best;
+}
+
+}  // namespace
+
+void Win32Window::SetIcons(std::span<const IconView> sizes) {
+  const IconView* bigView = Nearest(sizes, ::GetSystemMetrics(SM_CXICON));
+  const IconView* smallView = Nearest(sizes, ::GetSystemMetrics(SM_CXSMICON));
+  if (bigView == nullptr || smallView == nullptr) return;
+  IconHolder bigIcon(CreateIconFrom(*bigView));
+  IconHolder smallIcon(CreateIconFrom(*smallView));
+  if (!bigIcon || !smallIcon) return;
+  ::SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
+  ::SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
+  // The window no longer shows the old ones.
+  icon_ = std::move(bigIcon);
+  smallIcon_ = std::move(smallIcon);
 }
 
 void Win32Window::Present(const FrameView& frame, const PixelRect& rect) {
@@ -453,9 +506,6 @@ void Win32Window::Queue(WindowEvent::Type type, WPARAM wParam, LPARAM lParam, st
   if ((wParam & MK_SHIFT) != 0) event.modifiers |= WindowEvent::Shift;
   if ((wParam & MK_CONTROL) != 0) event.modifiers |= WindowEvent::Ctrl;
   if ((::GetKeyState(VK_MENU) & 0x8000) != 0) event.modifiers |= WindowEvent::Alt;
-  if ((wParam & MK_LBUTTON) != 0) event.buttonsHeld |= 1u << WindowEvent::Left;
-  if ((wParam & MK_RBUTTON) != 0) event.buttonsHeld |= 1u << WindowEvent::Right;
-  if ((wParam & MK_MBUTTON) != 0) event.buttonsHeld |= 1u << WindowEvent::Middle;
   system_.Push(event);
 }
 

@@ -230,7 +230,10 @@ TEST_F(ButtonTest, ReleasesThatAreNoClickShowTheMouseOnPicture) {
 TEST_F(ButtonTest, DisabledButtonIgnoresTheMouseAndKeepsTheDefaultCursor) {
   auto button = MakeButton();
   button->SetCaption(u"Cut");
-  button->SetEnabled(false);
+  // Through the base class too: the button's own flag and look change, and
+  // it stays the control that receives the mouse.
+  static_cast<ui::TControl&>(*button).SetEnabled(false);
+  EXPECT_TRUE(static_cast<ui::TControl&>(*button).Enabled()) << "still routed";
   TPngImage expected = WithSmall(disabled, smallDisabled, 10, 7);
   ASSERT_FALSE(text.draws.empty());
   EXPECT_EQ(text.draws.back().colour, 0x808080u);

@@ -7,11 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "cmake/EmbeddedFile.h"
-
-namespace vidorra {
-const TEmbeddedFile* FindLauncherPictures(std::string_view fileName);
-}
+#include "LauncherPictures.h"
 
 namespace {
 

@@ -44,4 +44,11 @@ TEST(TextEncoding, OtherLoneSurrogatesBecomeTheReplacementCharacter) {
   EXPECT_EQ(Utf8FromUtf16(u"\xDBFF"), "\xEF\xBF\xBD");
 }
 
+TEST(TextEncoding, CodePointsJoinSurrogatePairsAndReplaceLoneOnes) {
+  EXPECT_EQ(platform::CodePointsFromUtf16(u"a\U0001F600b"), U"a\U0001F600b");
+  EXPECT_EQ(platform::CodePointsFromUtf16(u"\xD800x\xDC80"), U"\xFFFDx\xFFFD");
+  EXPECT_EQ(platform::CodePointsFromUtf16(u"\xDBFF"), U"\xFFFD");
+  EXPECT_EQ(platform::CodePointsFromUtf16(u""), U"");
+}
+
 }  // namespace

@@ -9,7 +9,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/WindowSystem.h"
@@ -28,7 +30,10 @@ class FakeWindow final : public platform::NativeWindow {
   void Show() override;
   void Hide() override;
   void SetTitle(std::u16string_view text) override { title = text; }
-  void SetIcon(const platform::IconView& icon) override { iconSize = icon.width; }
+  void SetIcons(std::span<const platform::IconView> sizes) override {
+    iconSizes.clear();
+    for (const auto& icon : sizes) iconSizes.push_back(icon.width);
+  }
   void Present(const platform::FrameView& frame, const platform::PixelRect& rect) override;
   void GetPosition(int& outX, int& outY) const override {
     outX = x;
@@ -38,6 +43,7 @@ class FakeWindow final : public platform::NativeWindow {
     x = toX;
     y = toY;
   }
+  bool PointerOnScreen(int& outX, int& outY) const override;
   void SetCursor(platform::CursorShape shape) override { cursor = shape; }
 
   FakeWindowSystem& system;
@@ -47,7 +53,7 @@ class FakeWindow final : public platform::NativeWindow {
   int x = 100;
   int y = 100;
   std::u16string title;
-  int iconSize = 0;
+  std::vector<int> iconSizes;
   platform::CursorShape cursor = platform::CursorShape::Arrow;
   ui::TPngImage screen;                       // what the window shows
   std::vector<platform::PixelRect> presents;  // every Present, in order
@@ -77,6 +83,22 @@ class FakeWindowSystem final : public platform::WindowSystem {
     event = queue.front();
     queue.pop_front();
     journal.push_back("event " + std::to_string(static_cast<int>(event.type)));
+    // The display's pointer is where the event says, relative to the window
+    // where it is now.
+    using Type = platform::WindowEvent::Type;
+    const auto window = windows.find(event.window);
+    if (window != windows.end() &&
+        (event.type == Type::MouseMove || event.type == Type::MouseDown || event.type == Type::MouseUp))
+      pointer = {window->second->x + event.x, window->second->y + event.y};
+  }
+
+  void DiscardMouseInput() override {
+    using Type = platform::WindowEvent::Type;
+    std::erase_if(queue, [](const platform::WindowEvent& e) {
+      return e.type == Type::MouseMove || e.type == Type::MouseDown || e.type == Type::MouseUp ||
+             e.type == Type::MouseLeave;
+    });
+    journal.push_back("discard mouse input");
   }
 
   std::uint64_t StartTimer(int milliseconds) override {
@@ -102,14 +124,13 @@ class FakeWindowSystem final : public platform::WindowSystem {
   }
 
   void Mouse(platform::WindowEvent::Type type, std::uint32_t window, int x, int y,
-             std::uint8_t button = platform::WindowEvent::Left, std::uint8_t held = 0) {
+             std::uint8_t button = platform::WindowEvent::Left) {
     platform::WindowEvent event;
     event.type = type;
     event.window = window;
     event.x = x;
     event.y = y;
     event.button = button;
-    event.buttonsHeld = held;
     queue.push_back(event);
   }
   void Push(platform::WindowEvent::Type type, std::uint32_t window = 0) {
@@ -124,6 +145,7 @@ class FakeWindowSystem final : public platform::WindowSystem {
   std::function<void()> whenIdle;
   std::map<std::uint64_t, int> timers;  // running: id -> milliseconds
   std::vector<std::string> journal;
+  std::optional<std::pair<int, int>> pointer;  // on the screen; unknown until set
   std::uint32_t nextId = 1;
   std::uint64_t lastTimer = 0;
 };
@@ -141,6 +163,13 @@ inline void FakeWindow::Show() {
 inline void FakeWindow::Hide() {
   visible = false;
   system.journal.push_back("hide");
+}
+
+inline bool FakeWindow::PointerOnScreen(int& outX, int& outY) const {
+  if (!system.pointer) return false;
+  outX = system.pointer->first;
+  outY = system.pointer->second;
+  return true;
 }
 
 inline void FakeWindow::Present(const platform::FrameView& frame, const platform::PixelRect& rect) {

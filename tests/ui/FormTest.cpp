@@ -2,6 +2,7 @@
 // system without a display.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -78,8 +79,8 @@ class FormTest : public ::testing::Test {
     return probe;
   }
   FakeWindow& Window() { return *fake_->windows.at(form_->WindowId()); }
-  void Mouse(Type type, int x, int y, std::uint8_t button = 0, std::uint8_t held = 0) {
-    fake_->Mouse(type, form_->WindowId(), x, y, button, held);
+  void Mouse(Type type, int x, int y, std::uint8_t button = 0) {
+    fake_->Mouse(type, form_->WindowId(), x, y, button);
   }
 
   FakeWindowSystem* fake_;  // owned by app_
@@ -160,31 +161,30 @@ TEST_F(FormTest, MouseRoutingEnterLeaveCaptureAndClickBeforeMouseUp) {
 
   struct Case {
     const char* name;
-    std::vector<std::tuple<Type, int, int, int, int>> events;  // type, x, y, button, held
+    std::vector<std::tuple<Type, int, int, int>> events;  // type, x, y, button
     std::vector<std::string> expected;
   } cases[] = {
       {"hover moves from control to control; the upper one wins",
-       {{Type::MouseMove, 2, 2, 0, 0}, {Type::MouseMove, 15, 15, 0, 0}, {Type::MouseMove, 50, 35, 0, 0}},
+       {{Type::MouseMove, 2, 2, 0}, {Type::MouseMove, 15, 15, 0}, {Type::MouseMove, 50, 35, 0}},
        {"a:enter", "a:leave", "b:enter", "b:leave"}},
       {"press and release over a control: click, then mouse-up, in control coordinates",
-       {{Type::MouseMove, 12, 12, 0, 0}, {Type::MouseDown, 12, 12, 0, 1}, {Type::MouseUp, 13, 12, 0, 0}},
+       {{Type::MouseMove, 12, 12, 0}, {Type::MouseDown, 12, 12, 0}, {Type::MouseUp, 13, 12, 0}},
        {"b:enter", "b:down0@2,2", "b:click", "b:up0@3,2"}},
       {"released elsewhere: the pressed control gets the release, no click; leave comes after",
-       {{Type::MouseMove, 12, 12, 0, 0}, {Type::MouseDown, 12, 12, 0, 1}, {Type::MouseMove, 2, 2, 0, 1},
-        {Type::MouseLeave, 0, 0, 0, 1}, {Type::MouseUp, 70, 50, 0, 0}},
+       {{Type::MouseMove, 12, 12, 0}, {Type::MouseDown, 12, 12, 0}, {Type::MouseMove, 2, 2, 0},
+        {Type::MouseLeave, 0, 0, 0}, {Type::MouseUp, 70, 50, 0}},
        {"b:enter", "b:down0@2,2", "b:up0@60,40", "b:leave"}},
       {"right button: down and up, no click",
-       {{Type::MouseDown, 3, 3, 1, 2}, {Type::MouseUp, 3, 3, 1, 0}},
+       {{Type::MouseDown, 3, 3, 1}, {Type::MouseUp, 3, 3, 1}},
        {"a:enter", "a:down1@3,3", "a:up1@3,3"}},
       {"leaving the window leaves the control",
-       {{Type::MouseMove, 3, 3, 0, 0}, {Type::MouseLeave, 0, 0, 0, 0}},
+       {{Type::MouseMove, 3, 3, 0}, {Type::MouseLeave, 0, 0, 0}},
        {"a:enter", "a:leave"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     log_.clear();
-    for (const auto& [type, x, y, button, held] : c.events)
-      Mouse(type, x, y, static_cast<std::uint8_t>(button), static_cast<std::uint8_t>(held));
+    for (const auto& [type, x, y, button] : c.events) Mouse(type, x, y, static_cast<std::uint8_t>(button));
     Mouse(Type::MouseLeave, 0, 0);
     while (!fake_->queue.empty()) app_.HandleMessage();
     // The closing leave of the table's last control is not part of a case.
@@ -224,9 +224,67 @@ TEST_F(FormTest, OnShowRunsAtEveryShowAndHidingLeavesTheHoveredControl) {
   EXPECT_FALSE(Window().visible);
   form_->Show();
   EXPECT_EQ(shows, 2);
-  EXPECT_EQ(log_, (std::vector<std::string>{"a:enter", "a:leave"}));
+  // Shown again with the pointer still over a: it is hovered again.
+  EXPECT_EQ(log_, (std::vector<std::string>{"a:enter", "a:leave", "a:enter"}));
   // A show after a hide presents everything again.
   EXPECT_EQ(Window().presents.back().width, 60);
+}
+
+// A click whose handler hides the form (as starting a program does), with a
+// second button still down and more clicks queued behind it.
+TEST_F(FormTest, HidingEndsThePressAndShowingDropsQueuedInputAndTakesHoverFromThePointer) {
+  MakeForm(60, 40);
+  TProbe* a = AddProbe("a", 0, 0, 20, 20);
+  AddProbe("b", 30, 0, 20, 20);
+  a->OnClick = [&](ui::TControl&) {
+    form_->Hide();
+    // Queued before the hide or while hidden: the rest of a double click,
+    // and the release of the second button.
+    Mouse(Type::MouseDown, 5, 5, 0);
+    Mouse(Type::MouseUp, 5, 5, 0);
+    Mouse(Type::MouseUp, 5, 5, 1);
+    fake_->Push(Type::Expose, form_->WindowId());
+    fake_->pointer = std::pair{Window().x + 35, Window().y + 5};  // over b now
+    form_->Show();
+  };
+  form_->Show();
+  Mouse(Type::MouseMove, 5, 5);
+  Mouse(Type::MouseDown, 5, 5, 0);
+  Mouse(Type::MouseDown, 5, 5, 1);
+  Mouse(Type::MouseUp, 5, 5, 0);
+  while (!fake_->queue.empty()) app_.HandleMessage();
+  EXPECT_EQ(log_, (std::vector<std::string>{"a:enter", "a:down0@5,5", "a:down1@5,5", "a:click", "a:leave",
+                                            "b:enter", "a:up0@5,5"}));
+  // Only mouse input was dropped.
+  EXPECT_EQ(std::count(fake_->journal.begin(), fake_->journal.end(),
+                       "event " + std::to_string(static_cast<int>(Type::Expose))),
+            1);
+
+  // Nothing sticks: a release with no press is no one's, and the next press
+  // goes to the control under the pointer.
+  log_.clear();
+  Mouse(Type::MouseUp, 35, 5, 1);
+  Mouse(Type::MouseDown, 35, 5, 0);
+  Mouse(Type::MouseUp, 35, 5, 0);
+  while (!fake_->queue.empty()) app_.HandleMessage();
+  EXPECT_EQ(log_, (std::vector<std::string>{"b:down0@5,5", "b:click", "b:up0@5,5"}));
+}
+
+TEST_F(FormTest, DragMoveEndsWhereThePointerIsAtTheReleaseWithoutAMotion) {
+  MakeForm(100, 80);
+  TProbe* background = AddProbe("bg", 0, 0, 100, 80);
+  form_->Show();
+  Window().x = 300;
+  Window().y = 200;
+  background->OnMouseDown = [&](ui::TControl&, ui::TMouseButton, ui::TShiftState, int, int) {
+    form_->ReleaseCapture();
+    form_->Perform(ui::WM_SYSCOMMAND, ui::SC_DRAGMOVE, 0);
+  };
+  Mouse(Type::MouseDown, 40, 30, 0);
+  Mouse(Type::MouseUp, 40 - 100, 30 - 80, 0);  // no motion reported on the way
+  while (!fake_->queue.empty()) app_.HandleMessage();
+  EXPECT_EQ(Window().x, 200);
+  EXPECT_EQ(Window().y, 120);
 }
 
 TEST_F(FormTest, RunShowsTheMainFormAndCloseEndsTheLoop) {
@@ -312,12 +370,12 @@ TEST_F(FormTest, DragMoveFollowsThePointerUntilReleaseAndStillDeliversTicks) {
     Mouse(Type::MouseMove, 40 + 15 - 0, 30 + 5);     // pointer +15,+5 from the grab
     Mouse(Type::MouseMove, 40 + 30 - 15, 30 + 25 - 5);  // pointer +30,+25 in all
     fake_->FireTimers();
-    Mouse(Type::MouseUp, 40, 30, 1, 0);
+    Mouse(Type::MouseUp, 40, 30, 1);
     form_->Perform(ui::WM_SYSCOMMAND, ui::SC_DRAGMOVE, 0);
     EXPECT_EQ(Window().x, 330);
     EXPECT_EQ(Window().y, 225);
   };
-  Mouse(Type::MouseDown, 40, 30, 1, 2);  // right button: a drag too
+  Mouse(Type::MouseDown, 40, 30, 1);  // right button: a drag too
   while (!fake_->queue.empty()) app_.HandleMessage();
   EXPECT_EQ(Window().x, 330);
   EXPECT_EQ(Window().y, 225);
@@ -329,7 +387,7 @@ TEST_F(FormTest, DragMoveFollowsThePointerUntilReleaseAndStillDeliversTicks) {
 TEST_F(FormTest, QuitFromThePlatformEndsTheLoop) {
   MakeForm();
   fake_->Push(Type::Quit);
-  fake_->Push(Type::MouseMove, form_->WindowId());
+  fake_->Push(Type::Expose, form_->WindowId());
   app_.Run();
   EXPECT_TRUE(app_.Terminated());
   EXPECT_EQ(fake_->queue.size(), 1u);

@@ -74,6 +74,7 @@ class Probe {
         if (!pressed_) SetHover(false);
         return true;
       case Type::MouseDown:
+        held_ = static_cast<std::uint8_t>(held_ | (1u << event.button));
         Say("down " + std::to_string(event.button) + " " + std::to_string(event.x) + " " + std::to_string(event.y));
         if (kButton.Contains(event.x, event.y)) {
           pressed_ = true;
@@ -88,13 +89,14 @@ class Probe {
         }
         return true;
       case Type::MouseUp:
+        held_ = static_cast<std::uint8_t>(held_ & ~(1u << event.button));
         Say("up " + std::to_string(event.button) + " " + std::to_string(event.x) + " " + std::to_string(event.y) +
-            " held " + std::to_string(event.buttonsHeld));
+            " held " + std::to_string(held_));
         if (kCloseBox.Contains(event.x, event.y)) {
           Say("closed");
           return false;
         }
-        if (pressed_ && event.buttonsHeld == 0) {
+        if (pressed_ && held_ == 0) {
           pressed_ = false;
           const bool inside = kButton.Contains(event.x, event.y);
           hover_ = !inside;  // repaint whatever it is now
@@ -172,6 +174,7 @@ class Probe {
   std::vector<std::uint8_t> frame_;
   bool hover_ = false;
   bool pressed_ = false;
+  std::uint8_t held_ = 0;  // buttons seen going down and not yet up
   std::uint64_t stoppedTimer_ = 0;
 };
 

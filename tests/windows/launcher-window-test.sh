@@ -8,8 +8,8 @@
 # picture under the pointer and its pressed picture while pressed; a click
 # starts Core\Snipwell.exe with "cut" (the stand-ins' log), the window is
 # unmapped while it runs and mapped again with its pictures after it has
-# ended; the update check is installed once; the close button ends the
-# process with exit code 0.
+# ended; a double click starts it once; the update check is installed once;
+# the close button ends the process with exit code 0.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 usage="usage: launcher-window-test.sh PREFIX INSTALL PICTURES"
@@ -40,6 +40,7 @@ shows_state() {
   differing=$(compare -metric AE -fuzz 1% "$work/shot.png" "$work/expected.png" null: 2>&1 >/dev/null) || true
   [[ "$differing" == 0 ]]
 }
+log_count_is() { [[ "$(log_count "$1")" -ge "$2" ]]; }  # at least $2 lines match $1
 shows_all_normal() {
   local name
   for name in close edit cut join; do shows_state "$name" normal || return 1; done
@@ -80,6 +81,19 @@ check "the cutter ends on the close request" wait_for 20 log_has $'^Snipwell-end
 check "the launcher's window is mapped again after the cutter has ended" wait_for 20 visible Vidorra
 geometry Vidorra
 check "it shows its normal pictures again" wait_for 15 shows_all_normal
+# A double click starts the cutter once: the second click, queued while the
+# first one started it, is dropped when the window comes back.
+xdotool mousemove "$cx" "$cy"
+xdotool click --repeat 2 --delay 1 1
+check "a double click starts the cutter" wait_for 20 log_count_is $'^Snipwell\t' 2
+check "the cutter shows its window again" wait_for 20 visible "Snipwell - cut"
+close_program Snipwell.exe
+check "the cutter ends again" wait_for 20 log_count_is $'^Snipwell-end\t' 2
+check "the launcher's window comes back" wait_for 20 visible Vidorra
+geometry Vidorra
+xdotool mousemove $((X + 428 + 85)) $((Y + 257 + 39))
+check "hovering join shows its mouse-on picture once the queue is handled" wait_for 15 shows_state join mouseon
+check "the double click started the cutter once" test "$(log_count $'^Snipwell\t')" = 2
 check "the update check was installed" wait_for 10 log_has $'^InstallUpdateCheck\t'
 check "the update check was installed once" test "$(log_count $'^InstallUpdateCheck\t')" = 1
 check "the update check names the launcher and 180 minutes" \

@@ -1,0 +1,47 @@
+#include "platform/linux/X11Display.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <unistd.h>
+
+namespace platform::x11 {
+namespace {
+
+// Xlib calls this when the connection breaks; returning would make Xlib
+// print a line and exit with status 1. Nothing can be shown or cleaned up on
+// a display that is gone: end now.
+int DisplayLost(Display*) { _exit(0); }
+
+}  // namespace
+
+bool PointerOnScreen(SDL_Window* window, int& x, int& y) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return false;
+  ::Window root = 0;
+  ::Window child = 0;
+  int windowX = 0;
+  int windowY = 0;
+  unsigned int mask = 0;
+  return XQueryPointer(info.info.x11.display, info.info.x11.window, &root, &child, &x, &y, &windowX, &windowY,
+                       &mask) != False;
+}
+
+bool SetWindowIcons(SDL_Window* window, const std::vector<unsigned long>& cardinals) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return false;
+  Display* display = info.info.x11.display;
+  const Atom icon = XInternAtom(display, "_NET_WM_ICON", False);
+  const Atom cardinal = XInternAtom(display, "CARDINAL", False);
+  // Format 32 data travels as longs, whatever their width.
+  XChangeProperty(display, info.info.x11.window, icon, cardinal, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(cardinals.data()), static_cast<int>(cardinals.size()));
+  XFlush(display);
+  return true;
+}
+
+void EndQuietlyWhenTheDisplayIsLost() { XSetIOErrorHandler(&DisplayLost); }
+
+}  // namespace platform::x11

@@ -1,0 +1,26 @@
+// What the SDL window system asks of Xlib directly. Kept apart from
+// SdlWindowSystem.cpp: Xlib's headers define macros (CursorShape, Expose, ...)
+// that clash with the window-system contract's names.
+#pragma once
+
+#include <vector>
+
+struct SDL_Window;
+
+namespace platform::x11 {
+
+// The pointer's position on the screen of `window`, asked of the X server
+// (not taken from events). False when SDL runs on another driver or the
+// pointer is on another screen.
+bool PointerOnScreen(SDL_Window* window, int& x, int& y);
+
+// Sets _NET_WM_ICON of `window` to `cardinals` (width, height, then
+// width * height ARGB pixels, for each size in turn). False when SDL runs on
+// another driver.
+bool SetWindowIcons(SDL_Window* window, const std::vector<unsigned long>& cardinals);
+
+// From now on a lost connection to the display (the server ended or went
+// away) ends the process at once, quietly, with exit code 0.
+void EndQuietlyWhenTheDisplayIsLost();
+
+}  // namespace platform::x11
