@@ -68,8 +68,9 @@ done
 [[ -f /usr/$triple/lib/libz.a ]] || { log "libz-mingw-w64-dev is missing (scripts/setup.sh installs it)"; exit 1; }
 
 mkdir -p "$cache_root"
-# One build at a time per cache: a second caller waits, then finds the result.
-exec 9>"$cache_root/.lock"
+# One build per architecture at a time: a second caller waits, then finds the
+# result. The two architectures may build side by side.
+exec 9>"$cache_root/.lock-$arch"
 flock 9
 if [[ -f "$out/MediaInfo.dll" ]]; then
   echo "$out/MediaInfo.dll"
@@ -82,6 +83,8 @@ trap 'rm -rf "$work"' EXIT
 
 # --- the sources, once for both architectures --------------------------------
 src=$cache_root/src/${mi_version//:/_}
+exec 8>"$cache_root/.lock-src"
+flock 8
 if ! compgen -G "$src/libmediainfo_*.orig.tar.*" >/dev/null \
    || ! compgen -G "$src/libzen_*.orig.tar.*" >/dev/null; then
   log "fetching the sources of libmediainfo $mi_version and libzen $zen_version"
@@ -112,6 +115,7 @@ if ! compgen -G "$src/libmediainfo_*.orig.tar.*" >/dev/null \
   mkdir -p "$src"
   mv "$work"/fetch/*.orig.tar.* "$src"/
 fi
+flock -u 8
 
 tar -C "$work" -xf "$(compgen -G "$src/libzen_*.orig.tar.*" | head -n1)"
 tar -C "$work" -xf "$(compgen -G "$src/libmediainfo_*.orig.tar.*" | head -n1)"
