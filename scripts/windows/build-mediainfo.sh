@@ -62,7 +62,7 @@ if [[ -f "$out/MediaInfo.dll" ]]; then
   exit 0
 fi
 
-for tool in "$triple-gcc-posix" "$triple-g++-posix" "$triple-windres" cmake ninja; do
+for tool in "$triple-gcc-posix" "$triple-g++-posix" "$triple-windres" "$triple-strip" cmake ninja; do
   command -v "$tool" >/dev/null || { log "$tool is missing (scripts/setup.sh installs it)"; exit 1; }
 done
 [[ -f /usr/$triple/lib/libz.a ]] || { log "libz-mingw-w64-dev is missing (scripts/setup.sh installs it)"; exit 1; }
@@ -161,7 +161,8 @@ for name in MediaInfoA_New MediaInfoA_Open MediaInfoA_Get MediaInfoA_Close Media
 done
 
 mkdir -p "$work/out"
-cp "$dll" "$work/out/MediaInfo.dll"
+# Shipped as is: without its symbol tables (the exports stay).
+"$triple-strip" --strip-unneeded -o "$work/out/MediaInfo.dll" "$dll"
 cp "$work/MediaInfoLib/LICENSE" "$work/out/MediaInfoLib-LICENSE.txt"
 cp "$work/ZenLib/License.txt" "$work/out/ZenLib-LICENSE.txt"
 printf 'MediaInfoLib %s and ZenLib %s, from the source packages of the distribution,\nbuilt for %s with %s (%s).\n' \
