@@ -1,4 +1,7 @@
-# Windows test programs run under wine64 as CTest tests (label "wine").
+# Windows test programs run under Wine as CTest tests (label "wine"): a 32-bit
+# build under wine32 in a win32 prefix, a 64-bit build under wine64 in a win64
+# prefix. The architecture is written beside the prefix (wine/arch), where the
+# scripts in scripts/wine read it.
 #
 # Every ctest run starts with a fresh wine prefix inside the build folder
 # (fixture "wine": test wine.prefix.start) and ends by stopping its wineserver
@@ -15,10 +18,15 @@
 #
 # Arguments and environment values reach the Windows program unchanged; use
 # vidorra_wine_path() to turn a path of this machine into one it can open.
-# Only x86-64 programs can run here (Debian's wine64 without wine32).
 
 set(VIDORRA_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine/prefix)
 set(_vidorra_wine_scripts ${PROJECT_SOURCE_DIR}/scripts/wine)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(VIDORRA_WINEARCH win32)
+else()
+  set(VIDORRA_WINEARCH win64)
+endif()
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/wine/arch CONTENT "${VIDORRA_WINEARCH}\n")
 
 function(vidorra_wine_path out path)
   string(REPLACE "/" "\\" windows "${path}")

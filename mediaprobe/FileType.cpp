@@ -1,6 +1,7 @@
 #include "FileType.h"
 
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 namespace metascope {
@@ -45,6 +46,12 @@ std::int32_t ClassifyPath(const char* path) noexcept {
     if (EqualsIgnoringAsciiCase(extension, entry.extension)) return entry.fileType;
   }
   return -1;
+}
+
+std::size_t AcceptedExtensionCount() noexcept { return std::size(kExtensions); }
+
+std::string_view AcceptedExtension(std::size_t index) noexcept {
+  return index < std::size(kExtensions) ? kExtensions[index].extension : std::string_view();
 }
 
 }  // namespace metascope

@@ -21,7 +21,8 @@ struct EntryPoints {
 
 // Process-wide load state. `module` is published with release order after
 // `entries` has been filled, so a reader that sees a non-null module also
-// sees every address. The mutex is taken only while the library is not
+// sees every address; `loadCount` is raised after that, so a reader that sees
+// a count above 0 sees the module too. The mutex is taken only while the library is not
 // loaded, so two threads that open their first files at the same moment load
 // it once; once loaded, no call takes it.
 struct LoadState {
@@ -30,6 +31,7 @@ struct LoadState {
   EntryPoints entries;
   std::mutex loadMutex;
   std::atomic<const char*> nameOverride{nullptr};
+  std::atomic<LoadPublishedHook> publishedHook{nullptr};
 };
 
 LoadState& State() noexcept {
@@ -73,6 +75,8 @@ std::string UnableToLoadText() noexcept { return CopyText(kUnableToLoadText); }
 
 int LoadMediaInfoLibrary() noexcept {
   LoadState& state = State();
+  // The count is raised only after the module has been published, so a
+  // count above 0 always means usable entry points.
   if (state.loadCount.load(std::memory_order_acquire) > 0) {
     state.loadCount.fetch_add(1, std::memory_order_acq_rel);
     return 1;
@@ -97,8 +101,9 @@ int LoadMediaInfoLibrary() noexcept {
   }
 
   state.entries = entries;
-  state.loadCount.fetch_add(1, std::memory_order_acq_rel);
   state.module.store(module, std::memory_order_release);
+  if (LoadPublishedHook hook = state.publishedHook.load(std::memory_order_acquire)) hook();
+  state.loadCount.fetch_add(1, std::memory_order_acq_rel);
   return 1;
 }
 
@@ -161,6 +166,10 @@ void MediaInfoClose(const MediaInfoInstance& instance) noexcept {
 
 void SetMediaInfoLibraryNameForTesting(const char* name) noexcept {
   State().nameOverride.store(name, std::memory_order_release);
+}
+
+void SetLoadPublishedHookForTesting(LoadPublishedHook hook) noexcept {
+  State().publishedHook.store(hook, std::memory_order_release);
 }
 
 }  // namespace metascope

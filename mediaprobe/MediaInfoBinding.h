@@ -55,4 +55,9 @@ void MediaInfoClose(const MediaInfoInstance& instance) noexcept;
 // effect at the next load attempt; null restores the platform's name.
 void SetMediaInfoLibraryNameForTesting(const char* name) noexcept;
 
+// For tests: called by the thread that loads the library once the library is
+// usable by other threads and before its load is counted. Null removes it.
+using LoadPublishedHook = void (*)();
+void SetLoadPublishedHookForTesting(LoadPublishedHook hook) noexcept;
+
 }  // namespace metascope

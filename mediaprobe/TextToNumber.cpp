@@ -66,9 +66,12 @@ double LeadingDouble(std::string_view text) noexcept {
   double value = 0.0;
   const std::from_chars_result result =
       std::from_chars(text.data() + start, text.data() + end, value, std::chars_format::fixed);
-  if (result.ec != std::errc{}) {
-    // Only a value too large for a double gets here.
-    value = std::numeric_limits<double>::infinity();
+  if (result.ec == std::errc::result_out_of_range) {
+    // Too large saturates at infinity. Too small (only zeros before the
+    // first other digit far into the fraction) reads as zero.
+    bool wholePart = false;
+    for (std::size_t i = start; i < end && text[i] != '.'; ++i) wholePart = wholePart || text[i] != '0';
+    value = wholePart ? std::numeric_limits<double>::infinity() : 0.0;
   }
   return negative ? -value : value;
 }

@@ -14,7 +14,8 @@ std::int32_t LeadingInt32(std::string_view text) noexcept;
 
 // The leading decimal number: white space skipped, one optional sign, digits
 // and an optional "." with more digits; "." is the decimal separator whatever
-// the locale. No number gives 0.0. "29.970" gives 29.97.
+// the locale. No number gives 0.0. "29.970" gives 29.97. A value too large
+// for a double gives infinity with its sign; one too small for it gives 0.
 double LeadingDouble(std::string_view text) noexcept;
 
 }  // namespace metascope

@@ -1,60 +1,63 @@
 #include "Trace.h"
 
-#include <cstdio>
-
-#include "platform/DebugOutput.h"
+#include <charconv>
+#include <cstring>
 
 namespace metascope {
 namespace {
 
-constexpr const char* kSourceName = ".\\libMetaScopeSDK";
-
-// Length of what snprintf left in the buffer. When the line did not fit, the
-// text has been cut; its last character becomes the line feed again.
-std::size_t FinishLine(char* buffer, int formatted) noexcept {
-  if (formatted < 0) {
-    buffer[0] = '\0';
-    return 0;
-  }
-  const auto wanted = static_cast<std::size_t>(formatted);
-  if (wanted < kTraceBufferSize) return wanted;
-  const std::size_t length = kTraceBufferSize - 1;
-  buffer[length - 1] = '\n';
-  buffer[length] = '\0';
-  return length;
-}
-
-// The buffer is per call and on the stack: error lines are mostly written
-// because the heap failed, so they must not depend on it.
-template <typename Format>
-void WriteLine(Format format) noexcept {
-  char buffer[kTraceBufferSize];
-  const std::size_t length = format(buffer);
-  if (length > 0) platform::WriteDebugLine(buffer, length);
-}
+constexpr const char kErrorHead[] = "error = MediaInfo: ";
+constexpr const char kDebugHead[] = "debug =  MediaInfo: ";
+constexpr const char kSourceTail[] = "  from file <.\\libMetaScopeSDK>, line ";
+constexpr const char kLineEnd[] = ".\n";
 
 }  // namespace
 
-std::size_t FormatErrorLine(char* buffer, const char* message, int line) noexcept {
-  const int n = std::snprintf(buffer, kTraceBufferSize,
-                              "error = MediaInfo: %s  from file <%s>, line %i.\n",
-                              message != nullptr ? message : "", kSourceName, line);
-  return FinishLine(buffer, n);
+TraceLine TraceLine::Error(const char* message, int line) noexcept { return TraceLine(kErrorHead, message, line); }
+
+TraceLine TraceLine::Debug(const char* text) noexcept { return TraceLine(kDebugHead, text, kDebugLineNumber); }
+
+TraceLine::TraceLine(const char* head, const char* text, int line) noexcept {
+  const std::to_chars_result number = std::to_chars(number_, number_ + sizeof number_, line);
+  Add(head, std::strlen(head));
+  Add(text != nullptr ? text : "", text != nullptr ? std::strlen(text) : 0);
+  Add(kSourceTail, sizeof kSourceTail - 1);
+  Add(number_, static_cast<std::size_t>(number.ptr - number_));
+  Add(kLineEnd, sizeof kLineEnd - 1);
+  if (size_ > kLongestTraceLine) CutToLongest();
 }
 
-std::size_t FormatDebugLine(char* buffer, const char* text) noexcept {
-  const int n = std::snprintf(buffer, kTraceBufferSize,
-                              "debug =  MediaInfo: %s  from file <%s>, line %i.\n",
-                              text != nullptr ? text : "", kSourceName, kDebugLineNumber);
-  return FinishLine(buffer, n);
+void TraceLine::Add(const char* data, std::size_t size) noexcept {
+  pieces_[count_++] = {data, size};
+  size_ += size;
+}
+
+// Keeps the first kLongestTraceLine - 1 bytes and ends them with a line feed.
+void TraceLine::CutToLongest() noexcept {
+  std::size_t room = kLongestTraceLine - 1;
+  std::size_t kept = 0;
+  while (kept < count_ && room > 0) {
+    if (pieces_[kept].size > room) pieces_[kept].size = room;
+    room -= pieces_[kept].size;
+    ++kept;
+  }
+  count_ = kept;
+  Add(kLineEnd + 1, 1);
+  size_ = kLongestTraceLine;
 }
 
 void TraceError(const char* message, int line) noexcept {
-  WriteLine([&](char* buffer) { return FormatErrorLine(buffer, message, line); });
+  if (!platform::DebugLineWanted(platform::DebugLineKind::Error)) return;
+  const TraceLine traceLine = TraceLine::Error(message, line);
+  platform::WriteDebugLine(traceLine.pieces(), traceLine.count());
 }
 
 void TraceDebug(const char* text) noexcept {
-  WriteLine([&](char* buffer) { return FormatDebugLine(buffer, text); });
+  if (!DebugTraceWanted()) return;
+  const TraceLine traceLine = TraceLine::Debug(text);
+  platform::WriteDebugLine(traceLine.pieces(), traceLine.count());
 }
+
+bool DebugTraceWanted() noexcept { return platform::DebugLineWanted(platform::DebugLineKind::Debug); }
 
 }  // namespace metascope

@@ -148,6 +148,11 @@ METASCOPE_API int32_t METASCOPE_CALL MediaInfoCloseFile(MEDIAINFO_CONTEXT* pCont
   }
   ContextPtr context(pContext);
   const metascope::MediaInfoInstance& instance = *context->pMediaInfo;
+  // The report is made only when its line would be written.
+  if (!metascope::DebugTraceWanted()) {
+    metascope::MediaInfoClose(instance);
+    return 1;
+  }
   metascope::MediaInfoOption(instance, "Complete", "");
   const std::string report = metascope::MediaInfoInform(instance);
   metascope::MediaInfoClose(instance);

@@ -24,6 +24,18 @@ struct DecodedImage {
 // The largest width or height accepted; larger images are refused.
 inline constexpr int kMaxDecodedDimension = 16384;
 
+// Whether `fileBytes` bytes of PNG file can hold the image data of a
+// width x height image of `bitsPerPixel` bits: each row is a filter byte and
+// its packed pixels, and a deflate stream expands its input at most 1032-fold.
+// A header that claims more is refused before anything is allocated for it,
+// so that a small file never costs memory in proportion to the size it
+// claims. Pass 1 bit per pixel when the layout is not known yet.
+inline constexpr bool PngDataCanHold(std::uint64_t width, std::uint64_t height, unsigned bitsPerPixel,
+                                     std::uint64_t fileBytes) {
+  const std::uint64_t rowBytes = (width * bitsPerPixel + 7) / 8 + 1;
+  return height * rowBytes / 1032 <= fileBytes;
+}
+
 // Decodes the PNG file held in `data`. On success fills `out` and returns true.
 // On any failure (not a PNG, truncated, corrupt, too large, out of memory)
 // returns false with a short description in `error` and leaves `out` empty.

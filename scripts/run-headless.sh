@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs the installed launcher on a virtual screen (Xvfb) for a machine with no
+# Runs the installed launcher (INSTALL_DIR/bin/vidorra) on a virtual screen (Xvfb) for a machine with no
 # display: waits for its window, saves a screenshot, clicks its close button
 # and reports how it ended.
 #
@@ -15,7 +15,7 @@ fi
 
 export SDL_VIDEODRIVER=x11
 xdotool mousemove 5 5  # the pointer starts at the screen's centre, over a button
-"$install_dir/VidorraMain" &
+"$install_dir/bin/vidorra" &
 launcher=$!
 
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Vidorra$' | head -n 1) || {

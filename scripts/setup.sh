@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs every build and test dependency with apt. Idempotent: packages that
+# Installs the build and test dependencies with apt. Idempotent: packages that
 # are already installed are left alone, and apt is not touched at all when
 # nothing is missing. Runs as root (CI) or through sudo (a person).
 #
@@ -8,9 +8,49 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-lists=("$here"/apt/*.txt)
-# Extra lists can be named on the command line (e.g. scripts/apt/optional/ffmpeg.txt).
-for extra in "$@"; do lists+=("$extra"); done
+# The lists that building and running the launcher and the probe need
+# (scripts/run.sh); every other list is for the tests, the Windows builds and
+# the packages.
+run_lists=(base mainwindow mediaprobe ui)
+
+usage() {
+  cat <<USAGE
+usage: bash scripts/setup.sh [--run | --all] [LIST.txt...]
+
+Installs with apt what the project needs (idempotent; sudo when not root).
+  --run        only what building and running needs (scripts/apt/{$(IFS=,; echo "${run_lists[*]}")}.txt)
+  --all        everything: the tests, the Windows builds, the packages
+               (every scripts/apt/*.txt); the default
+  LIST.txt     also the packages of these lists (e.g. scripts/apt/optional/media-fixtures.txt)
+  -h, --help   this text
+USAGE
+}
+
+mode=all
+extra=()
+for arg in "$@"; do
+  case "$arg" in
+    -h|--help) usage; exit 0 ;;
+    --run) mode=run ;;
+    --all) mode=all ;;
+    -*) echo "setup: unknown option: $arg" >&2; usage >&2; exit 2 ;;
+    *)
+      if [[ "$arg" != *.txt || ! -f "$arg" ]]; then
+        echo "setup: not a package list (an existing .txt file): $arg" >&2
+        usage >&2
+        exit 2
+      fi
+      extra+=("$arg") ;;
+  esac
+done
+
+if [[ "$mode" == run ]]; then
+  lists=()
+  for name in "${run_lists[@]}"; do lists+=("$here/apt/$name.txt"); done
+else
+  lists=("$here"/apt/*.txt)
+fi
+lists+=("${extra[@]}")
 
 mapfile -t wanted < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "${lists[@]}" | grep -v '^$' | sort -u)
 
@@ -32,10 +72,15 @@ else
   "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+# 32-bit Wine, for the tests of the 32-bit Windows build. Optional: when the
+# distribution cannot provide it, one line says so, the reason is kept in
+# build/wine32-unavailable.txt for scripts/test.sh, and set-up goes on.
+bash "$here/wine/setup-wine32.sh" "$here/../build/wine32-unavailable.txt"
+
 # A locale whose decimal separator is a comma, for the tests that show the
 # number parsing ignores the host's locale. Compiled once; nothing else of
 # the system's locale settings changes.
-if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+if [[ "$mode" == all ]] && ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
   echo "setup: compiling the de_DE.UTF-8 locale"
   "${sudo_cmd[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

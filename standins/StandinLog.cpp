@@ -10,6 +10,10 @@ std::optional<std::filesystem::path> StandinFolder() {
   std::filesystem::path folder;
   if (const char* dir = std::getenv("TAVREL_DIR"); dir != nullptr && *dir != '\0') {
     folder = dir;
+  } else if (const char* state = std::getenv("XDG_STATE_HOME");
+             state != nullptr && std::filesystem::path(state).is_absolute()) {
+    // A relative value is invalid and to be ignored.
+    folder = std::filesystem::path(state) / "Tavrel";
   } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
     folder = std::filesystem::path(home) / ".local" / "state" / "Tavrel";
   } else {

@@ -1,9 +1,10 @@
 // The stand-ins' shared record: one log that both the update-service library
 // and the starter append to, and the folder where it lives.
 //
-// Folder: $TAVREL_DIR when set, otherwise $HOME/.local/state/Tavrel; created on
-// demand. Nothing is written when neither variable is set or the folder
-// cannot be made. Files there:
+// Folder: $TAVREL_DIR when set, otherwise $XDG_STATE_HOME/Tavrel when that is
+// an absolute path, otherwise $HOME/.local/state/Tavrel; created on demand.
+// Nothing is written when none of them is set or the folder cannot be made.
+// Files there:
 //   Tavrel.log        one line per call: the entry (or program) name, then
 //                     key=value fields, all separated by tabs
 //   UpdateChecks.txt  the installed update checks, one per line:

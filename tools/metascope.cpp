@@ -1,22 +1,51 @@
-// metascope FILE...
+// metascope [OPTION]... FILE...
 //
 // Opens each file through libMetaScope's public exports and prints the ten
-// answers: as a table, or with --json as one JSON object per line. Exits with
-// 1 when any file could not be opened, 2 on a usage error.
+// answers: as a table, or with --json as one JSON object per line. Every file
+// that fails gets one line "metascope: FILE: REASON" on standard error. Exits
+// with 1 when any file failed or standard output could not be written, 2 on a
+// usage error.
 //
-// The library writes its own diagnostic lines (errors, and the MediaInfo
-// report of every close) to standard error; redirect it to keep them out.
+// Files are probed by worker processes (platform/WorkerProcess.h), several
+// at once, so that a file on which MediaInfo hangs can be given up on; the
+// results are printed in the order of the arguments.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <charconv>
+#include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
 
+#include "FileType.h"
+#include "JsonText.h"
+#include "MediaInfoEntryPoints.h"
 #include "libMetaScopeSDK.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/Locale.h"
+#include "platform/PlatformNames.h"
+#include "platform/WorkerProcess.h"
+
+#ifndef METASCOPE_VERSION
+#define METASCOPE_VERSION "unknown"
+#endif
 
 namespace {
+
+using metascope::tool::JsonObjectLine;
 
 struct Answers {
   std::int32_t width = 0;
@@ -31,22 +60,112 @@ struct Answers {
   std::int32_t audioBitrate = 0;
 };
 
-// Opens, asks the ten queries and closes. False when the open failed.
-bool Probe(const char* path, Answers& answers) {
-  MEDIAINFO_CONTEXT* context = MediaInfoOpenFile(path);
-  if (context == nullptr) return false;
-  answers.width = MediaInfoGetWidth(context);
-  answers.height = MediaInfoGetHeight(context);
-  answers.durationMs = MediaInfoGetVideoDuration(context);
-  answers.videoBitrate = MediaInfoGetVideoBitrate(context);
-  answers.frameRate = MediaInfoGetVideoFramerate(context);
-  answers.pixelAspect = MediaInfoGetVideoAspect(context);
-  answers.rotation = MediaInfoGetVideoRotate(context);
-  answers.audioChannels = MediaInfoGetAudioChannels(context);
-  answers.audioSampleRate = MediaInfoGetAudioSamples(context);
-  answers.audioBitrate = MediaInfoGetAudioBitrate(context);
-  MediaInfoCloseFile(context);
-  return true;
+// What became of one file: its answers, or the reason it has none.
+struct Result {
+  bool opened = false;
+  Answers answers;
+  std::string reason;
+};
+
+// A Result crosses from the worker process to the tool as bytes: the two
+// ends are the same program, so the answers travel as they lie in memory.
+std::string Serialize(const Result& result) {
+  std::string bytes(1 + sizeof(Answers), '\0');
+  bytes[0] = result.opened ? '1' : '0';
+  std::memcpy(bytes.data() + 1, &result.answers, sizeof(Answers));
+  return bytes + result.reason;
+}
+
+Result Deserialize(const std::string& bytes) {
+  Result result;
+  if (bytes.size() < 1 + sizeof(Answers)) {
+    result.reason = "the probe gave no answer";
+    return result;
+  }
+  result.opened = bytes[0] == '1';
+  std::memcpy(&result.answers, bytes.data() + 1, sizeof(Answers));
+  result.reason = bytes.substr(1 + sizeof(Answers));
+  return result;
+}
+
+std::string AcceptedExtensionList() {
+  std::string list;
+  for (std::size_t i = 0; i < metascope::AcceptedExtensionCount(); ++i) {
+    if (i > 0) list += ' ';
+    list += metascope::AcceptedExtension(i);
+  }
+  return list;
+}
+
+std::string UnsupportedExtensionReason() {
+  return "unsupported extension (accepted: " + AcceptedExtensionList() + ")";
+}
+
+// Why the MediaInfo library cannot be used, or empty when it loads with all
+// its entry points, as libMetaScope needs it.
+std::string MediaInfoLibraryProblem() {
+  const std::string name = platform::kMediaInfoLibraryName;
+  platform::ModuleHandle module = platform::LoadModule(platform::kMediaInfoLibraryName);
+  if (module == nullptr) return "the MediaInfo library " + name + " could not be loaded";
+  std::string missing;
+#define METASCOPE_CHECK_ENTRY(entry, result, parameters) \
+  if (missing.empty() && platform::FindModuleEntry(module, #entry) == nullptr) missing = #entry;
+  METASCOPE_MEDIAINFO_ENTRY_POINTS(METASCOPE_CHECK_ENTRY)
+#undef METASCOPE_CHECK_ENTRY
+  platform::FreeModule(module);
+  if (missing.empty()) return {};
+  return "the MediaInfo library " + name + " could not be loaded (it lacks " + missing + ")";
+}
+
+std::string ErrnoReason(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR: return "no such file";
+    case EACCES: return "permission denied";
+    default: return std::strerror(error);
+  }
+}
+
+// Opens, asks the ten queries and closes; on failure finds out why.
+Result Probe(const char* path) {
+  Result result;
+  struct stat info {};
+  const bool exists = ::stat(path, &info) == 0;
+  const int statError = errno;
+  // Anything but a regular file never reaches MediaInfo, which would wait
+  // forever on a FIFO.
+  if (exists && !S_ISREG(info.st_mode)) {
+    result.reason = "not a regular file";
+    return result;
+  }
+  if (MEDIAINFO_CONTEXT* context = MediaInfoOpenFile(path)) {
+    Answers& a = result.answers;
+    a.width = MediaInfoGetWidth(context);
+    a.height = MediaInfoGetHeight(context);
+    a.durationMs = MediaInfoGetVideoDuration(context);
+    a.videoBitrate = MediaInfoGetVideoBitrate(context);
+    a.frameRate = MediaInfoGetVideoFramerate(context);
+    a.pixelAspect = MediaInfoGetVideoAspect(context);
+    a.rotation = MediaInfoGetVideoRotate(context);
+    a.audioChannels = MediaInfoGetAudioChannels(context);
+    a.audioSampleRate = MediaInfoGetAudioSamples(context);
+    a.audioBitrate = MediaInfoGetAudioBitrate(context);
+    MediaInfoCloseFile(context);
+    result.opened = true;
+    return result;
+  }
+  if (!exists) {
+    result.reason = ErrnoReason(statError);
+  } else if (metascope::ClassifyPath(path) < 0) {
+    result.reason = UnsupportedExtensionReason();
+  } else if (std::FILE* file = std::fopen(path, "rb")) {
+    std::fclose(file);
+    result.reason = MediaInfoLibraryProblem();
+    if (result.reason.empty()) result.reason = "MediaInfo could not open it";
+  } else {
+    result.reason = ErrnoReason(errno);
+  }
+  return result;
 }
 
 // Shortest text that reads back as the same double.
@@ -56,70 +175,284 @@ std::string FormatDouble(double value) {
   return std::string(buffer, result.ptr);
 }
 
-// A JSON string literal; bytes of 0x80 and above pass unchanged (UTF-8 paths).
-std::string JsonString(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
-          out += escaped;
-        } else {
-          out += c;
-        }
+std::string JsonLine(const std::string& path, const Result& result) {
+  JsonObjectLine line;
+  line.Add("file", path);
+  if (!result.opened) return line.Add("error", result.reason).Text();
+  const Answers& a = result.answers;
+  return line.Add("width", std::int64_t{a.width})
+      .Add("height", std::int64_t{a.height})
+      .Add("durationMs", std::int64_t{a.durationMs})
+      .Add("videoBitrate", std::int64_t{a.videoBitrate})
+      .Add("frameRate", a.frameRate)
+      .Add("pixelAspect", a.pixelAspect)
+      .Add("rotation", std::int64_t{a.rotation})
+      .Add("audioChannels", std::int64_t{a.audioChannels})
+      .Add("audioSampleRate", std::int64_t{a.audioSampleRate})
+      .Add("audioBitrate", std::int64_t{a.audioBitrate})
+      .Text();
+}
+
+std::string Table(const std::string& path, const Answers& a) {
+  std::string text = path + "\n";
+  char row[160];
+  const auto add = [&](const char* name, const std::string& value) {
+    std::snprintf(row, sizeof row, "  %-18s %s\n", name, value.c_str());
+    text += row;
+  };
+  add("picture size", std::to_string(a.width) + " x " + std::to_string(a.height) + " px");
+  add("duration", std::to_string(a.durationMs) + " ms");
+  add("video bit rate", std::to_string(a.videoBitrate) + " bit/s");
+  add("frame rate", FormatDouble(a.frameRate) + " fps");
+  add("pixel aspect", FormatDouble(a.pixelAspect));
+  add("rotation", std::to_string(a.rotation) + " deg");
+  add("audio channels", std::to_string(a.audioChannels));
+  add("audio sample rate", std::to_string(a.audioSampleRate) + " Hz");
+  add("audio bit rate", std::to_string(a.audioBitrate) + " bit/s");
+  return text;
+}
+
+constexpr const char* kUsage = "usage: metascope [OPTION]... FILE...\n";
+
+void PrintHelp() {
+  std::string text = kUsage;
+  text +=
+      "Prints picture size, duration, video bit rate, frame rate, pixel aspect,\n"
+      "rotation and audio channels, sample rate and bit rate of each media FILE,\n"
+      "as libMetaScope reads them through the MediaInfo library (";
+  text += platform::kMediaInfoLibraryName;
+  text +=
+      ").\n"
+      "\n"
+      "  --json           one JSON object per file and line: \"file\" and the ten\n"
+      "                   answers, or \"file\" and \"error\" with the reason. Every\n"
+      "                   line is valid JSON: bytes of a file name that are not\n"
+      "                   UTF-8 become U+FFFD, control characters are escaped.\n"
+      "  -r, --recursive  a FILE that is a directory stands for the files below it\n"
+      "                   that have an accepted extension, in sorted order\n"
+      "  -                read further file names from standard input, one a line\n"
+      "  -j, --jobs N     probe N files at once (default: the number of\n"
+      "                   processors); results keep the order of the arguments\n"
+      "  --timeout SECONDS\n"
+      "                   give up on a file that MediaInfo has not finished in\n"
+      "                   time, report it as timed out and go on (Linux only)\n"
+      "  --trace          let libMetaScope write its own diagnostic lines\n"
+      "                   (METASCOPE_TRACE=all); they are off otherwise\n"
+      "  --version        print the version and exit\n"
+      "  -h, --help       print this help and exit\n"
+      "  --               end of options\n"
+      "\n"
+      "Accepted extensions (case ignored): ";
+  text += AcceptedExtensionList();
+  text +=
+      "\n"
+      "\n"
+      "A file that fails gets one line \"metascope: FILE: REASON\" on standard\n"
+      "error: no such file, not a regular file, permission denied, unsupported\n"
+      "extension, the MediaInfo library could not be loaded, MediaInfo could not\n"
+      "open it, or timed out.\n"
+      "\n"
+      "Exit status: 0 when every file was probed, 1 when any file failed or\n"
+      "standard output could not be written, 2 on a usage error.\n";
+  std::fputs(text.c_str(), stdout);
+}
+
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "metascope: %s\n%sTry 'metascope --help' for more information.\n", message.c_str(), kUsage);
+  return 2;
+}
+
+struct Options {
+  bool json = false;
+  bool recursive = false;
+  bool trace = false;
+  unsigned jobs = 0;      // 0: the number of processors
+  int timeoutMs = -1;     // negative: no limit
+  std::vector<std::string> operands;
+};
+
+bool ParseJobs(std::string_view text, unsigned& jobs) {
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), jobs);
+  return result.ec == std::errc() && result.ptr == text.data() + text.size() && jobs >= 1 && jobs <= 1024;
+}
+
+bool ParseSeconds(std::string_view text, int& milliseconds) {
+  double seconds = 0;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (result.ec != std::errc() || result.ptr != text.data() + text.size()) return false;
+  if (!(seconds > 0) || seconds > 86400) return false;
+  milliseconds = static_cast<int>(std::ceil(seconds * 1000));
+  return true;
+}
+
+// Returns -1 when the options are good, otherwise the exit code.
+int ParseOptions(int argc, char** argv, Options& options) {
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    // The value of an option: glued ("-j4", "--jobs=4") or the next argument.
+    const auto value = [&](std::string_view shortName, std::string_view longName, std::string_view& out) {
+      if (!shortName.empty() && arg.substr(0, shortName.size()) == shortName && arg.size() > shortName.size()) {
+        out = arg.substr(shortName.size());
+        return true;
+      }
+      if (arg.size() > longName.size() && arg.substr(0, longName.size()) == longName &&
+          arg[longName.size()] == '=') {
+        out = arg.substr(longName.size() + 1);
+        return true;
+      }
+      if (arg == shortName || arg == longName) {
+        if (i + 1 >= argc) return false;
+        out = argv[++i];
+        return true;
+      }
+      return false;
+    };
+    std::string_view text;
+    if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+      options.operands.emplace_back(arg);
+    } else if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg == "--json") {
+      options.json = true;
+    } else if (arg == "-r" || arg == "--recursive") {
+      options.recursive = true;
+    } else if (arg == "--trace") {
+      options.trace = true;
+    } else if (arg == "-h" || arg == "--help") {
+      PrintHelp();
+      return 0;
+    } else if (arg == "--version") {
+      std::printf("metascope %s\n", METASCOPE_VERSION);
+      return 0;
+    } else if (arg.substr(0, 2) == "-j" || arg.substr(0, 6) == "--jobs") {
+      if (!value("-j", "--jobs", text) || !ParseJobs(text, options.jobs)) {
+        return UsageError("-j needs a number of jobs from 1 to 1024");
+      }
+    } else if (arg.substr(0, 9) == "--timeout") {
+      if (!value("", "--timeout", text) || !ParseSeconds(text, options.timeoutMs)) {
+        return UsageError("--timeout needs a number of seconds above 0");
+      }
+    } else {
+      return UsageError("unknown option " + std::string(arg));
     }
   }
-  out += '"';
-  return out;
+  return -1;
 }
 
-void PrintJson(const char* path, const Answers* answers) {
-  std::string line = "{\"file\":" + JsonString(path);
-  if (answers == nullptr) {
-    line += ",\"error\":\"cannot open\"}";
-  } else {
-    line += ",\"width\":" + std::to_string(answers->width);
-    line += ",\"height\":" + std::to_string(answers->height);
-    line += ",\"durationMs\":" + std::to_string(answers->durationMs);
-    line += ",\"videoBitrate\":" + std::to_string(answers->videoBitrate);
-    line += ",\"frameRate\":" + FormatDouble(answers->frameRate);
-    line += ",\"pixelAspect\":" + FormatDouble(answers->pixelAspect);
-    line += ",\"rotation\":" + std::to_string(answers->rotation);
-    line += ",\"audioChannels\":" + std::to_string(answers->audioChannels);
-    line += ",\"audioSampleRate\":" + std::to_string(answers->audioSampleRate);
-    line += ",\"audioBitrate\":" + std::to_string(answers->audioBitrate);
-    line += "}";
+// The files to probe, in order: operands as given, "-" replaced by the lines
+// of standard input, directories (with -r) by the files below them. A
+// directory that cannot be walked is reported at once; `failed` is then set.
+std::vector<std::string> CollectFiles(const Options& options, bool& failed) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> files;
+  for (const std::string& operand : options.operands) {
+    if (operand == "-") {
+      std::string line;
+      while (std::getline(std::cin, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) files.push_back(line);
+      }
+      continue;
+    }
+    std::error_code error;
+    if (!options.recursive || !fs::is_directory(operand, error)) {
+      files.push_back(operand);
+      continue;
+    }
+    std::vector<std::string> found;
+    fs::recursive_directory_iterator it(operand, error);
+    for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+      std::error_code entryError;
+      if (!it->is_regular_file(entryError)) continue;
+      std::string path = it->path().string();
+      if (metascope::ClassifyPath(path.c_str()) >= 0) found.push_back(std::move(path));
+    }
+    if (error) {
+      std::fprintf(stderr, "metascope: %s: %s\n", operand.c_str(), ErrnoReason(error.value()).c_str());
+      failed = true;
+    }
+    std::sort(found.begin(), found.end());
+    files.insert(files.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
   }
-  std::printf("%s\n", line.c_str());
+  return files;
 }
 
-void PrintTable(const char* path, const Answers& a) {
-  std::printf("%s\n", path);
-  std::printf("  %-18s %d x %d px\n", "picture size", a.width, a.height);
-  std::printf("  %-18s %lld ms\n", "duration", static_cast<long long>(a.durationMs));
-  std::printf("  %-18s %d bit/s\n", "video bit rate", a.videoBitrate);
-  std::printf("  %-18s %s fps\n", "frame rate", FormatDouble(a.frameRate).c_str());
-  std::printf("  %-18s %s\n", "pixel aspect", FormatDouble(a.pixelAspect).c_str());
-  std::printf("  %-18s %d deg\n", "rotation", a.rotation);
-  std::printf("  %-18s %d\n", "audio channels", a.audioChannels);
-  std::printf("  %-18s %d Hz\n", "audio sample rate", a.audioSampleRate);
-  std::printf("  %-18s %d bit/s\n", "audio bit rate", a.audioBitrate);
-}
+// Standard output, with its failures noticed: after the first failed write
+// or flush everything else is skipped and Failed() is true.
+class Output {
+ public:
+  void Write(const std::string& text) {
+    if (failed_) return;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
+      error_ = errno;
+      failed_ = true;
+    }
+  }
+  bool Failed() const { return failed_; }
+  void Report() const {
+    std::fprintf(stderr, "metascope: cannot write to standard output: %s\n",
+                 error_ != 0 ? std::strerror(error_) : "write error");
+  }
 
-void PrintUsage(std::FILE* to) {
-  std::fputs(
-      "usage: metascope [--json] FILE...\n"
-      "Prints picture size, duration, video bit rate, frame rate, pixel aspect,\n"
-      "rotation and audio channels, sample rate and bit rate of each FILE.\n"
-      "  --json   one JSON object per file and line\n",
-      to);
+ private:
+  bool failed_ = false;
+  int error_ = 0;
+};
+
+// Probes `files` with `jobs` workers and hands each result, in order, to
+// `print`, which answers false to stop early.
+template <typename Print>
+void ProbeAll(const std::vector<std::string>& files, unsigned jobs, int timeoutMs, Print print) {
+  const std::size_t count = files.size();
+  std::vector<Result> results(count);
+  std::vector<char> ready(count, 0);
+  std::mutex mutex;
+  std::condition_variable done;
+  std::atomic<std::size_t> next{0};
+
+  std::vector<std::unique_ptr<platform::WorkerProcess>> workers;
+  for (unsigned w = 0; w < jobs; ++w) {
+    workers.push_back(std::make_unique<platform::WorkerProcess>(
+        [](const std::string& path) { return Serialize(Probe(path.c_str())); }));
+  }
+  std::vector<std::thread> threads;
+  for (unsigned w = 0; w < jobs; ++w) {
+    threads.emplace_back([&, w] {
+      platform::WorkerProcess& worker = *workers[w];
+      for (std::size_t i = next++; i < count; i = next++) {
+        std::string answer;
+        Result result;
+        switch (worker.Ask(files[i], answer, timeoutMs)) {
+          case platform::WorkerProcess::Outcome::kAnswered: result = Deserialize(answer); break;
+          case platform::WorkerProcess::Outcome::kTimedOut:
+            result.reason = "timed out after " + FormatDouble(timeoutMs / 1000.0) + " s";
+            break;
+          case platform::WorkerProcess::Outcome::kFailed:
+            result.reason = "the probe ended without an answer (MediaInfo may have crashed)";
+            break;
+          case platform::WorkerProcess::Outcome::kCancelled: return;
+        }
+        {
+          std::lock_guard<std::mutex> lock(mutex);
+          results[i] = std::move(result);
+          ready[i] = 1;
+        }
+        done.notify_all();
+      }
+    });
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      done.wait(lock, [&] { return ready[i] != 0; });
+    }
+    if (!print(files[i], results[i])) {
+      for (auto& worker : workers) worker->Cancel();
+      break;
+    }
+  }
+  for (std::thread& thread : threads) thread.join();
 }
 
 }  // namespace
@@ -128,48 +461,40 @@ int main(int argc, char** argv) {
   // MediaInfo converts the 8-bit paths with the process locale.
   platform::AdoptUserLocale();
 
-  bool json = false;
-  bool optionsEnded = false;
-  std::vector<const char*> files;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (!optionsEnded && arg == "--json") {
-      json = true;
-    } else if (!optionsEnded && (arg == "-h" || arg == "--help")) {
-      PrintUsage(stdout);
-      return 0;
-    } else if (!optionsEnded && arg == "--") {
-      optionsEnded = true;
-    } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "metascope: unknown option %s\n", argv[i]);
-      PrintUsage(stderr);
-      return 2;
-    } else {
-      files.push_back(argv[i]);
-    }
+  Options options;
+  if (const int code = ParseOptions(argc, argv, options); code >= 0) return code;
+  if (options.operands.empty()) return UsageError("no file given");
+  if (options.timeoutMs >= 0 && !platform::TimeLimitsSupported()) {
+    return UsageError("--timeout is not supported on this system");
   }
-  if (files.empty()) {
-    PrintUsage(stderr);
-    return 2;
-  }
+  // Read by libMetaScope at its first call, in this process and the workers.
+  platform::SetEnvironmentValue("METASCOPE_TRACE", options.trace ? "all" : "none");
 
-  int status = 0;
-  bool first = true;
-  for (const char* path : files) {
-    Answers answers;
-    const bool opened = Probe(path, answers);
-    if (!opened) {
-      std::fprintf(stderr, "metascope: cannot open %s\n", path);
-      status = 1;
+  bool failed = false;
+  const std::vector<std::string> files = CollectFiles(options, failed);
+  unsigned jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+  jobs = static_cast<unsigned>(std::min<std::size_t>(jobs, std::max<std::size_t>(files.size(), 1)));
+
+  Output out;
+  bool firstTable = true;
+  ProbeAll(files, jobs, options.timeoutMs, [&](const std::string& path, const Result& result) {
+    if (!result.opened) {
+      std::fprintf(stderr, "metascope: %s: %s\n", path.c_str(), result.reason.c_str());
+      failed = true;
     }
-    if (json) {
-      PrintJson(path, opened ? &answers : nullptr);
-    } else if (opened) {
-      if (!first) std::printf("\n");
-      PrintTable(path, answers);
-      first = false;
+    if (options.json) {
+      out.Write(JsonLine(path, result) + "\n");
+    } else if (result.opened) {
+      std::string text = firstTable ? std::string() : std::string("\n");
+      text += Table(path, result.answers);
+      out.Write(text);
+      firstTable = false;
     }
-    std::fflush(stdout);
+    return !out.Failed();
+  });
+  if (out.Failed()) {
+    out.Report();
+    return 1;
   }
-  return status;
+  return failed ? 1 : 0;
 }

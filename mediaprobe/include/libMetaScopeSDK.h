@@ -8,7 +8,27 @@
  * Failures are reported by the result alone: a null handle from
  * MediaInfoOpenFile, or the fixed negative number that each export returns for
  * a null handle (METASCOPE_ERR_*). Each failure also writes one error line on
- * the debugger output (standard error on Linux).
+ * the debugger output, and each close a debug line with MediaInfo's report of
+ * the file:
+ *   Windows: OutputDebugStringA, every line.
+ *   Linux:   standard error, as chosen by the environment variable
+ *            METASCOPE_TRACE, read at every line:
+ *              unset or "errors"  error lines only
+ *              "all"              error and debug lines
+ *              "none"             nothing
+ *            (any other value counts as "errors"). When the debug line is not
+ *            written, the close does not have MediaInfo make the report.
+ *            Lines of different threads never interleave, and a broken
+ *            standard error never raises SIGPIPE in the host.
+ *
+ * File names are 8-bit text handed to MediaInfo unchanged; MediaInfo converts
+ * them with the host's locale, so a UTF-8 file name opens in a host running a
+ * UTF-8 locale (setlocale(LC_ALL, "") in a normal desktop session). The
+ * library itself never changes the locale or the standard streams.
+ *
+ * Threads: calls on one handle must not overlap; different handles may be
+ * used from different threads at the same time. Any export may be called on
+ * a thread with a small stack (64 KiB).
  *
  * Usable from C and C++. On 32-bit Windows the exports use __stdcall.
  */

@@ -45,6 +45,12 @@ void OnRead(png_structp png, png_bytep dest, png_size_t length) {
   s->pos += length;
 }
 
+// The ancillary chunks libpng knows, other than tRNS: five bytes each, the
+// name and a NUL.
+constexpr png_byte kSkippedChunks[] =
+    "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0pHYs\0sBIT\0sCAL\0sPLT\0sRGB\0"
+    "tEXt\0tIME\0zTXt";
+
 // Sizes the caller's buffers; may throw std::bad_alloc, which is caught by
 // the caller outside the setjmp frame (never thrown through libpng).
 bool PrepareBuffers(ReadState& s, png_uint_32 width, png_uint_32 height) {
@@ -67,12 +73,24 @@ bool ReadPixels(ReadState& s, bool& allocationFailed) {
 
   png_set_read_fn(s.png, &s, OnRead);
   png_set_user_limits(s.png, kMaxDecodedDimension, kMaxDecodedDimension);
+  // Only the image chunks and tRNS change the pixels decoded here. libpng
+  // reads some other chunks whole into a buffer of the length they claim,
+  // whatever the file's size; skip them all unread, like unknown chunks.
+  png_set_keep_unknown_chunks(s.png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+  png_set_keep_unknown_chunks(s.png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks,
+                              static_cast<int>(sizeof kSkippedChunks / 5));
 #if defined(PNG_IGNORE_ADLER32)
   // Each IDAT chunk's CRC already guards the compressed bytes; the zlib
   // stream's own checksum over the same data is a second pass for nothing.
   png_set_option(s.png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
 #endif
   png_read_info(s.png, s.info);
+  if (!PngDataCanHold(png_get_image_width(s.png, s.info), png_get_image_height(s.png, s.info),
+                      static_cast<unsigned>(png_get_bit_depth(s.png, s.info)) * png_get_channels(s.png, s.info),
+                      s.size - s.pos)) {
+    SetMessage(s, "image data is too short for the image size");
+    return false;
+  }
 
   png_set_expand(s.png);  // palette -> RGB, grey < 8 bits -> 8 bits, tRNS -> alpha
   png_set_strip_16(s.png);

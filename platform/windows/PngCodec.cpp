@@ -124,6 +124,10 @@ bool Decode(const std::uint8_t* data, std::size_t size, DecodedImage& out, std::
     error = "image is too large";
     return false;
   }
+  if (!PngDataCanHold(width, height, 1, size)) {
+    error = "image data is too short for the image size";
+    return false;
+  }
   const bool hasAlpha = FrameHasAlpha(factory.get(), frame.get());
 
   ComRef<IWICFormatConverter> converter;

@@ -1,8 +1,13 @@
 # Sourced by the wine scripts: the wine programs and the environment of a
 # headless run in the prefix $1 (a folder inside the build folder).
 #
-# Debian's wine64 package puts its loader and server under /usr/lib/wine; the
-# wine package adds the wrappers in /usr/bin. Either will do.
+# The architecture comes from the build: the file "arch" beside the prefix
+# (written by cmake/WineTests.cmake) holds win32 for a 32-bit build, whose
+# programs run under wine32 in a win32 prefix, or win64 for a 64-bit build
+# (wine64). A prefix elsewhere takes WINEARCH from the environment.
+#
+# Debian's wine64 and wine32 packages put their loaders (wine64, wine) and
+# servers under /usr/lib/wine; the wine package adds the wrappers in /usr/bin.
 wine_find() {
   local name
   for name in "$@"; do
@@ -13,11 +18,33 @@ wine_find() {
   return 1
 }
 
-WINE64=$(wine_find wine64)
-WINESERVER=$(wine_find wineserver64 wineserver)
-
 export WINEPREFIX=$1
-export WINEARCH=win64
+wine_arch_file="$(dirname "$WINEPREFIX")/arch"
+if [[ -f "$wine_arch_file" ]]; then
+  WINEARCH=$(tr -d '[:space:]' <"$wine_arch_file")
+fi
+export WINEARCH=${WINEARCH:-}
+# WINE runs a program of the build: wine32's loader for win32 (the wrapper in
+# /usr/bin is not asked, it would hand a 32-bit program to wine64 when wine32
+# is missing, where it exits 0 without having run).
+case "$WINEARCH" in
+  win32)
+    if [[ -x /usr/lib/wine/wine ]]; then WINE=/usr/lib/wine/wine; else
+      echo "wine: the 32-bit loader /usr/lib/wine/wine is missing (package wine32:i386, scripts/setup.sh)" >&2
+      return 1
+    fi
+    WINE_PE_MACHINE=014c
+    ;;
+  win64)
+    WINE=$(wine_find wine64) || { return 1; }
+    WINE_PE_MACHINE=8664
+    ;;
+  *)
+    echo "wine: no architecture for $WINEPREFIX (expected win32 or win64 in $wine_arch_file or WINEARCH)" >&2
+    return 1
+    ;;
+esac
+WINESERVER=$(wine_find wineserver64 wineserver32 wineserver) || { return 1; }
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # DISPLAY passes through: console programs need none, window tests bring

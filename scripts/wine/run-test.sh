@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # run-test.sh PREFIX [CHECK...] -- PROGRAM [ARGUMENT...]
 #
-# Runs one 64-bit Windows program of the build under wine64, in the prefix
-# that prefix.sh made, headless and bounded in time, and judges the run by
-# what it printed as well as by its exit code: under wine64 an exit code alone
-# proves little (a 32-bit program there exits 0 without having run). PROGRAM
+# Runs one Windows program of the build under Wine (wine32 in a win32 prefix,
+# wine64 in a win64 one; see env.sh), in the prefix that prefix.sh made,
+# headless and bounded in time, and judges the run by what it printed as well
+# as by its exit code: an exit code alone proves little (a 32-bit program
+# under wine64 alone exits 0 without having run). PROGRAM
 # is a path on this machine; its folder is the working directory, so the DLLs
 # beside it are found.
 #
@@ -51,7 +52,7 @@ if ((gtest == 0 && ${#expects[@]} == 0)) && [[ -z "$debug_expected" ]]; then
 fi
 [[ -d "$prefix/drive_c" ]] || { echo "run-test: no wine prefix in $prefix (run prefix.sh start)" >&2; exit 2; }
 
-# Only an x86-64 PE program can run under wine64 here: look at its header.
+# Only a program of the prefix's architecture is run: look at its header.
 pe_machine() {
   local offset
   offset=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
@@ -59,8 +60,8 @@ pe_machine() {
   od -An -tx2 -j$((offset + 4)) -N2 "$1" | tr -d ' '
 }
 machine=$(pe_machine "$program")
-if [[ "$machine" != 8664 ]]; then
-  echo "run-test: $program is not an x86-64 Windows program (machine $machine); wine64 cannot run it" >&2
+if [[ "$machine" != "$WINE_PE_MACHINE" ]]; then
+  echo "run-test: $program is a Windows program for machine $machine, not $WINE_PE_MACHINE ($WINEARCH prefix)" >&2
   exit 2
 fi
 
@@ -75,7 +76,7 @@ fi
 
 cd "$(dirname "$program")"
 status=0
-timeout -k 10 "$limit" "$WINE64" "${command[@]}" >"$work/stdout" 2>"$work/stderr" </dev/null || status=$?
+timeout -k 10 "$limit" "$WINE" "${command[@]}" >"$work/stdout" 2>"$work/stderr" </dev/null || status=$?
 tr -d '\r' <"$work/stdout" >"$work/stdout.txt"
 cat "$work/stdout.txt"
 cat "$work/stderr" >&2

@@ -186,13 +186,14 @@ class MainWindowE2E : public ::testing::Test {
     std::string pattern = (fs::temp_directory_path() / "vidorra-e2e-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     root_ = fs::canonical(pattern);
-    install_ = root_ / "install";
+    // The launcher's folder in the install tree.
+    install_ = root_ / "install" / "lib" / "vidorra";
     state_ = root_ / "state";
     fs::create_directories(state_);
     fs::create_directories(root_ / "scratch");
     const TChildResult installed =
         RunChild({VIDORRA_CMAKE_COMMAND, "--install", VIDORRA_BUILD_DIR, "--component", "launcher", "--prefix",
-                  install_.string()},
+                  (root_ / "install").string()},
                  testing_support::EnvironmentWith({}), root_ / "scratch");
     ASSERT_TRUE(installed.exited && installed.exitCode == 0) << installed.out << installed.err;
     server_ = std::make_unique<TXServer>(root_ / "scratch");
@@ -482,8 +483,9 @@ TEST_F(MainWindowE2E, TheCloseButtonEndsTheProcessWithExitCodeZero) {
   EXPECT_TRUE(WIFEXITED(launcher_->Status()));
   EXPECT_EQ(WEXITSTATUS(launcher_->Status()), 0);
   std::ifstream out(root_ / "scratch" / "launcher.out");
-  const std::string text((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(text, "");
+  std::ostringstream text;
+  text << out.rdbuf();
+  EXPECT_EQ(text.str(), "");
 }
 
 }  // namespace

@@ -39,7 +39,8 @@ class LauncherProcess : public ::testing::Test {
     // An unprivileged user must be able to run the installed programs and
     // write the stand-ins' files.
     fs::permissions(root_, fs::perms(0755));
-    install_ = root_ / "install";
+    // The launcher's folder in the install tree.
+    install_ = root_ / "install" / "lib" / "vidorra";
     state_ = root_ / "state";
     fs::create_directories(state_);
     fs::permissions(state_, fs::perms(0777));
@@ -47,7 +48,7 @@ class LauncherProcess : public ::testing::Test {
 
     const TChildResult installed = RunChild(
         {VIDORRA_CMAKE_COMMAND, "--install", VIDORRA_BUILD_DIR, "--component", "launcher",
-         "--prefix", install_.string()},
+         "--prefix", (root_ / "install").string()},
         testing_support::EnvironmentWith({}), root_ / "scratch");
     ASSERT_TRUE(installed.exited && installed.exitCode == 0) << installed.out << installed.err;
     launcher_ = install_ / "VidorraMain";

@@ -72,6 +72,31 @@ TEST(LeadingDouble, ReadsTheLeadingDecimalNumber) {
   }
 }
 
+TEST(LeadingDouble, UnderflowReadsAsZeroAndOverflowSaturates) {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  const std::string zeros(400, '0');
+  const std::string nines(400, '9');
+  const struct {
+    std::string text;
+    double expected;
+  } cases[] = {
+      {"0." + zeros + "1", 0.0},
+      {"-0." + zeros + "1", 0.0},
+      {"0." + zeros + "1x", 0.0},
+      {"." + zeros + "5", 0.0},
+      {"0." + zeros, 0.0},
+      {"0.0000000000001", 1e-13},
+      {nines, kInf},
+      {"-" + nines, -kInf},
+      {nines + "." + zeros + "1", kInf},
+      {"1" + std::string(308, '0'), 1e308},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(LeadingDouble(c.text), c.expected) << "text \"" << c.text.substr(0, 24) << "...\" ("
+                                                 << c.text.size() << " chars)";
+  }
+}
+
 TEST(LeadingDouble, IgnoresTheProcessLocale) {
   // A locale whose decimal separator is a comma must not change the reading.
   const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
@@ -113,49 +138,47 @@ TEST(ClassifyPath, AcceptsExactlyTheListedExtensions) {
   EXPECT_EQ(ClassifyPath(nullptr), -1);
 }
 
-TEST(TraceLines, FollowTheTwoTemplatesExactly) {
-  std::vector<char> buffer(metascope::kTraceBufferSize);
-  std::size_t n = metascope::FormatErrorLine(buffer.data(), "Unable to parse the file format!", 115);
-  EXPECT_EQ(std::string(buffer.data(), n),
-            "error = MediaInfo: Unable to parse the file format!  from file <.\\libMetaScopeSDK>, line 115.\n");
-  EXPECT_EQ(buffer[n], '\0');
-
-  n = metascope::FormatDebugLine(buffer.data(), "General\nFormat : MPEG-4\n");
-  EXPECT_EQ(std::string(buffer.data(), n),
-            "debug =  MediaInfo: General\nFormat : MPEG-4\n  from file <.\\libMetaScopeSDK>, line 308.\n");
+// The text of a line as it is written: its pieces one after the other.
+std::string Joined(const metascope::TraceLine& line) {
+  std::string text;
+  for (std::size_t i = 0; i < line.count(); ++i) text.append(line.pieces()[i].data, line.pieces()[i].size);
+  EXPECT_EQ(text.size(), line.size());
+  return text;
 }
 
-TEST(TraceLines, TextIsInsertedVerbatim) {
-  // A "%" in a report must not be taken as a format directive.
-  std::vector<char> buffer(metascope::kTraceBufferSize);
-  const std::size_t n = metascope::FormatDebugLine(buffer.data(), "Stream size : 100% %s %n");
-  EXPECT_EQ(std::string(buffer.data(), n),
+TEST(TraceLines, FollowTheTwoTemplatesExactly) {
+  EXPECT_EQ(Joined(metascope::TraceLine::Error("Unable to parse the file format!", 115)),
+            "error = MediaInfo: Unable to parse the file format!  from file <.\\libMetaScopeSDK>, line 115.\n");
+  EXPECT_EQ(Joined(metascope::TraceLine::Error(nullptr, -2147483647 - 1)),
+            "error = MediaInfo:   from file <.\\libMetaScopeSDK>, line -2147483648.\n");
+  EXPECT_EQ(Joined(metascope::TraceLine::Debug("General\nFormat : MPEG-4\n")),
+            "debug =  MediaInfo: General\nFormat : MPEG-4\n  from file <.\\libMetaScopeSDK>, line 308.\n");
+  // A "%" in a report is text, not a format directive.
+  EXPECT_EQ(Joined(metascope::TraceLine::Debug("Stream size : 100% %s %n")),
             "debug =  MediaInfo: Stream size : 100% %s %n  from file <.\\libMetaScopeSDK>, line 308.\n");
 }
 
-TEST(TraceLines, ALineLongerThanTheBufferIsCutToFit) {
-  // Guard bytes around the buffer show that nothing is written past it.
-  constexpr std::size_t kGuard = 64;
-  std::vector<char> storage(metascope::kTraceBufferSize + 2 * kGuard, '#');
-  char* buffer = storage.data() + kGuard;
-
-  const std::string longText(200000, 'x');
-  const std::size_t n = metascope::FormatDebugLine(buffer, longText.c_str());
-  ASSERT_EQ(n, metascope::kTraceBufferSize - 1);
-  EXPECT_EQ(buffer[n], '\0');
-  EXPECT_EQ(buffer[n - 1], '\n');
-  EXPECT_EQ(std::string(buffer, 20), "debug =  MediaInfo: ");
-  EXPECT_EQ(buffer[n - 2], 'x');
-  for (std::size_t i = 0; i < kGuard; ++i) {
-    EXPECT_EQ(storage[i], '#');
-    EXPECT_EQ(storage[kGuard + metascope::kTraceBufferSize + i], '#');
+TEST(TraceLines, ALineLongerThanTheLongestIsCutAndEndsWithALineFeed) {
+  const std::string frame = Joined(metascope::TraceLine::Debug(""));
+  const std::size_t fitting = metascope::kLongestTraceLine - frame.size();
+  const struct {
+    std::size_t textSize;
+    std::size_t lineSize;
+    const char* end;  // the line's last bytes
+  } cases[] = {
+      {fitting, metascope::kLongestTraceLine, "line 308.\n"},     // the longest kept whole
+      {fitting + 1, metascope::kLongestTraceLine, "line 308\n"},  // one more: its last byte goes
+      {fitting + 12, metascope::kLongestTraceLine, "libMetaScopeSDK\n"},  // cut inside the frame
+      {200000, metascope::kLongestTraceLine, "xxxxxxxxx\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string text(c.textSize, 'x');
+    const std::string line = Joined(metascope::TraceLine::Debug(text.c_str()));
+    EXPECT_EQ(line.size(), c.lineSize) << c.textSize;
+    EXPECT_EQ(line.substr(0, 20), "debug =  MediaInfo: ") << c.textSize;
+    const std::string end = c.end;
+    EXPECT_EQ(line.substr(line.size() - end.size()), end) << c.textSize;
   }
-
-  // The longest line that fits is kept whole.
-  const std::size_t frame = std::string("debug =  MediaInfo:   from file <.\\libMetaScopeSDK>, line 308.\n").size();
-  const std::string fitting(metascope::kTraceBufferSize - 1 - frame, 'y');
-  EXPECT_EQ(metascope::FormatDebugLine(buffer, fitting.c_str()), metascope::kTraceBufferSize - 1);
-  EXPECT_EQ(std::string(buffer + metascope::kTraceBufferSize - 11, 10), "line 308.\n");
 }
 
 }  // namespace

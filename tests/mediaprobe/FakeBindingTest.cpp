@@ -23,8 +23,14 @@ using Strings = std::vector<std::string>;
 
 class FakeBindingTest : public testing::Test {
  protected:
-  void SetUp() override { metascope::SetMediaInfoLibraryNameForTesting(FAKE_MEDIAINFO_PATH); }
-  void TearDown() override { metascope::SetAllocationFailureHookForTesting(nullptr); }
+  void SetUp() override {
+    metascope::SetMediaInfoLibraryNameForTesting(FAKE_MEDIAINFO_PATH);
+    probetest::SetEnv("METASCOPE_TRACE", "all");
+  }
+  void TearDown() override {
+    metascope::SetAllocationFailureHookForTesting(nullptr);
+    probetest::UnsetEnv("METASCOPE_TRACE");
+  }
 
   // The log without the fake's own "load"/"unload" lines.
   Strings Calls() const {
@@ -97,6 +103,45 @@ TEST_F(FakeBindingTest, OpenQueriesAndCloseMakeExactlyTheseCalls) {
   EXPECT_EQ(MediaInfoCloseFile(context), 1);
   EXPECT_EQ(Calls(), (Strings{"Option Complete=", "Inform 0", "Close", "Delete"}));
   EXPECT_EQ(capture.Take(), DebugLine("General 100% done"));
+}
+
+// METASCOPE_TRACE chooses the lines on Linux; without a debug line the close
+// does not have the report made. Windows writes every line.
+TEST_F(FakeBindingTest, TheTraceLevelChoosesTheLinesAndWhetherTheReportIsMade) {
+  const struct {
+    const char* level;  // null: unset
+    bool errors;
+    bool debug;
+  } cases[] = {
+      {nullptr, true, false}, {"errors", true, false}, {"all", true, true},
+      {"none", false, false}, {"ALL", true, false},    {"", true, false},
+  };
+  for (const auto& c : cases) {
+    const std::string name = c.level != nullptr ? std::string("\"") + c.level + "\"" : "unset";
+    if (c.level != nullptr) {
+      probetest::SetEnv("METASCOPE_TRACE", c.level);
+    } else {
+      probetest::UnsetEnv("METASCOPE_TRACE");
+    }
+#if defined(_WIN32)
+    const bool errors = true, debug = true;
+#else
+    const bool errors = c.errors, debug = c.debug;
+#endif
+    fake_.ClearLog();
+    DiagnosticCapture capture;
+    EXPECT_EQ(MediaInfoOpenFile("clip.webm"), nullptr);
+    MEDIAINFO_CONTEXT* context = MediaInfoOpenFile("clip.mp4");
+    ASSERT_NE(context, nullptr) << name;
+    EXPECT_EQ(MediaInfoCloseFile(context), 1);
+    EXPECT_EQ(capture.Take(), (errors ? ErrorLine("Unable to parse the file format!", 115) : "") +
+                                  (debug ? DebugLine("fake report") : ""))
+        << name;
+    Strings calls = {"New", "Delete", "New", "Open clip.mp4"};
+    if (debug) calls.insert(calls.end(), {"Option Complete=", "Inform 0"});
+    calls.insert(calls.end(), {"Close", "Delete"});
+    EXPECT_EQ(Calls(), calls) << name;
+  }
 }
 
 TEST_F(FakeBindingTest, AFreshRecordHoldsThePathAndZeroes) {
@@ -290,7 +335,11 @@ TEST_F(FakeBindingTest, ANullHandleGivesTheFixedResultAndOneLine) {
 
 TEST_F(FakeBindingTest, ALongPathIsStoredCutButOpenedWhole) {
   for (const std::size_t length : {std::size_t{2047}, std::size_t{2048}, std::size_t{5000}}) {
-    const std::string path = "/" + std::string(length - 5, 'd') + ".mp4";
+    // Built in place: GCC 12 at -O3 warns (-Wrestrict, a false positive) on
+    // "/" + std::string(...).
+    std::string path(length - 4, 'd');
+    path[0] = '/';
+    path += ".mp4";
     ASSERT_EQ(path.size(), length);
     fake_.ClearLog();
     DiagnosticCapture capture;
@@ -328,6 +377,60 @@ TEST_F(FakeBindingTest, AReportLongerThanTheLineBufferIsCutAtClose) {
   EXPECT_EQ(written.size(), 102399u);
   EXPECT_EQ(written.substr(0, 20), "debug =  MediaInfo: ");
   EXPECT_EQ(written.back(), '\n');
+}
+
+// MediaInfo runs on 32 KiB stacks; a host may call the library from such
+// threads too. Every export, a failed open and the close of a file whose report
+// is longer than the longest line, on a 64 KiB stack.
+struct SmallStackRun {
+  bool failedOpenIsNull = false;
+  std::vector<double> nullResults;
+  std::vector<double> answers;
+  std::int32_t closed = 0;
+};
+
+void CallEveryExport(void* argument) {
+  auto& run = *static_cast<SmallStackRun*>(argument);
+  run.failedOpenIsNull = MediaInfoOpenFile("clip.webm") == nullptr;
+  run.nullResults = {double(MediaInfoCloseFile(nullptr)),        double(MediaInfoGetWidth(nullptr)),
+                     double(MediaInfoGetHeight(nullptr)),        double(MediaInfoGetVideoDuration(nullptr)),
+                     double(MediaInfoGetVideoBitrate(nullptr)),  MediaInfoGetVideoFramerate(nullptr),
+                     MediaInfoGetVideoAspect(nullptr),           double(MediaInfoGetVideoRotate(nullptr)),
+                     double(MediaInfoGetAudioChannels(nullptr)), double(MediaInfoGetAudioSamples(nullptr)),
+                     double(MediaInfoGetAudioBitrate(nullptr))};
+  MEDIAINFO_CONTEXT* context = MediaInfoOpenFile("big.mov");
+  if (context == nullptr) return;
+  run.answers = {double(MediaInfoGetWidth(context)),        double(MediaInfoGetHeight(context)),
+                 double(MediaInfoGetVideoDuration(context)), double(MediaInfoGetVideoBitrate(context)),
+                 MediaInfoGetVideoFramerate(context),       MediaInfoGetVideoAspect(context),
+                 double(MediaInfoGetVideoRotate(context)),  double(MediaInfoGetAudioChannels(context)),
+                 double(MediaInfoGetAudioSamples(context)), double(MediaInfoGetAudioBitrate(context))};
+  run.closed = MediaInfoCloseFile(context);
+}
+
+TEST_F(FakeBindingTest, EveryExportWorksOnASmallThreadStack) {
+  fake_.Script(
+      "get 1 Width=1920\nget 1 Height=1080\nget 1 Duration=5000\nget 1 BitRate=800\n"
+      "get 1 FrameRate=25\nget 1 PixelAspectRatio=1\nget 1 Rotation=90\nget 2 Channel(s)=2\n"
+      "get 2 SamplingRate=48000\nget 2 BitRate=128000\ninform=" +
+      std::string(150000, 'r') + "\n");
+  SmallStackRun run;
+  DiagnosticCapture capture;
+  ASSERT_TRUE(probetest::RunOnStackOfSize(64 * 1024, CallEveryExport, &run));
+  const std::string written = capture.Take();
+
+  EXPECT_TRUE(run.failedOpenIsNull);
+  EXPECT_EQ(run.nullResults, (std::vector<double>{-301, -137, -157, -178, -194, -209, -224, -240, -258, -272, -286}));
+  EXPECT_EQ(run.answers, (std::vector<double>{1920, 1080, 5000, 800, 25, 1, 90, 2, 48000, 128000}));
+  EXPECT_EQ(run.closed, 1);
+  // The failed open, the eleven null handles, and the report cut to the
+  // longest line.
+  const std::vector<std::string> lines = probetest::Lines(written);
+  ASSERT_EQ(lines.size(), 13u);
+  EXPECT_EQ(lines[0] + "\n", ErrorLine("Unable to parse the file format!", 115));
+  EXPECT_EQ(lines[1] + "\n", ErrorLine("invaild params !", 300));
+  EXPECT_EQ(lines[12].size() + 1, 102399u);
+  EXPECT_EQ(lines[12].substr(0, 20), "debug =  MediaInfo: ");
 }
 
 }  // namespace

@@ -6,9 +6,14 @@
 // script file and appends one line per call to a log file:
 //   FAKE_MEDIAINFO_SCRIPT  lines "key=value"; keys: "open" (Open's result,
 //                          default 1), "new" ("null" makes New fail),
-//                          "inform" (the report), "get <kind> <parameter>"
+//                          "inform" (the report), "get <kind> <parameter>",
+//                          "hang" (Open of a path ending in this text
+//                          never returns, like MediaInfo on some corrupt
+//                          files), "crash" (Open of a path ending in this
+//                          text aborts the process)
 //   FAKE_MEDIAINFO_LOG     gets "load" and "unload" when the library is
 //                          mapped and unmapped, and one line per call
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +21,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <thread>
 
 #if defined(_WIN32)
 #define FAKE_EXPORT extern "C" __declspec(dllexport)
@@ -81,6 +87,15 @@ FAKE_EXPORT void FAKE_CALL MediaInfoA_Delete(void* handle) {
 }
 FAKE_EXPORT std::size_t FAKE_CALL MediaInfoA_Open(void*, const char* path) {
   Log(std::string("Open ") + path);
+  const std::string name = path;
+  const auto endsWith = [&](const std::string& key) {
+    const std::string tail = Lookup(key, "");
+    return !tail.empty() && name.size() >= tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
+  };
+  if (endsWith("hang")) {
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+  }
+  if (endsWith("crash")) std::abort();
   return std::strtoul(Lookup("open", "1").c_str(), nullptr, 10);
 }
 FAKE_EXPORT void FAKE_CALL MediaInfoA_Close(void*) { Log("Close"); }

@@ -1,10 +1,12 @@
-// How the binding loads the MediaInfo library: missing, incomplete, and two
-// threads opening their first files at the same moment. Each scenario needs a
+// How the binding loads the MediaInfo library: missing, incomplete, two
+// threads opening their first files at the same moment, and a second thread
+// that opens while the first is held in the middle of the load. Each scenario needs a
 // process whose library is not loaded yet, so this program runs exactly one
 // of them, named by LOAD_SCENARIO at build time.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -105,6 +107,65 @@ TEST(FirstLoad, IsSafeWhenThreadsOpenTheirFirstFilesTogether) {
   int loads = 0;
   for (const std::string& line : fake.Log()) loads += line == "load" ? 1 : 0;
   EXPECT_EQ(loads, 1);
+}
+#endif
+
+#if LOAD_SCENARIO == 4
+// The loading thread is held right after the library became usable and
+// before its load is counted: an open on another thread in that moment must
+// see a loaded library and succeed, without waiting for the held thread.
+std::atomic<bool> loaderHeld{false};
+std::atomic<bool> releaseLoader{false};
+
+void HoldTheLoader() {
+  loaderHeld.store(true);
+  while (!releaseLoader.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+TEST(FirstLoad, AnOpenDuringThePublicationOfTheLoadSucceeds) {
+  FakeMediaInfoFiles fake;
+  fake.Script("get 1 Width=320\n");
+  metascope::SetMediaInfoLibraryNameForTesting(FAKE_MEDIAINFO_PATH);
+  metascope::SetLoadPublishedHookForTesting(HoldTheLoader);
+  ASSERT_FALSE(metascope::IsMediaInfoLibraryLoaded());
+
+  DiagnosticCapture capture;
+  std::atomic<int> loaderWidth{-1};
+  std::thread loader([&] {
+    MEDIAINFO_CONTEXT* context = MediaInfoOpenFile("first.mp4");
+    if (context == nullptr) return;
+    loaderWidth.store(MediaInfoGetWidth(context));
+    MediaInfoCloseFile(context);
+  });
+  while (!loaderHeld.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  metascope::SetLoadPublishedHookForTesting(nullptr);
+
+  // The second open runs while the loader is held; it must not wait for it.
+  std::atomic<bool> secondDone{false};
+  std::atomic<int> secondWidth{-1};
+  std::thread second([&] {
+    MEDIAINFO_CONTEXT* context = MediaInfoOpenFile("second.mp4");
+    if (context != nullptr) {
+      secondWidth.store(MediaInfoGetWidth(context));
+      MediaInfoCloseFile(context);
+    }
+    secondDone.store(true);
+  });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!secondDone.load() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  const bool finishedWhileHeld = secondDone.load();
+  releaseLoader.store(true);
+  second.join();
+  loader.join();
+  const std::string written = capture.Take();
+
+  EXPECT_TRUE(finishedWhileHeld) << "the second open waited for the held loader";
+  EXPECT_EQ(secondWidth.load(), 320) << written;
+  EXPECT_EQ(loaderWidth.load(), 320) << written;
+  EXPECT_EQ(written.find("error ="), std::string::npos) << written;
+  EXPECT_EQ(metascope::MediaInfoLibraryLoadCount(), 1u);
 }
 #endif
 

@@ -15,6 +15,16 @@
 #include <string>
 #include <vector>
 
+#if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
+#include <pthread.h>
+#endif
+
 namespace probetest {
 
 namespace fs = std::filesystem;
@@ -43,8 +53,12 @@ class TempDir {
 };
 
 inline std::string ReadText(const fs::path& path) {
+  // Through the stream buffer rather than istreambuf_iterator, whose inlined
+  // code GCC 12 warns about at -O3 (-Wnull-dereference, a false positive).
   std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
 
 inline void WriteText(const fs::path& path, const std::string& text) {
@@ -126,6 +140,52 @@ class DiagnosticCapture {
 
 inline void SetEnv(const char* name, const std::string& value) { setenv(name, value.c_str(), 1); }
 inline void UnsetEnv(const char* name) { unsetenv(name); }
+#endif
+
+// Runs `body(argument)` on a new thread whose stack is `stackBytes` long and
+// waits for it. False when the thread could not be started.
+using ThreadBody = void (*)(void* argument);
+#if defined(_WIN32)
+inline bool RunOnStackOfSize(std::size_t stackBytes, ThreadBody body, void* argument) {
+  struct Start {
+    ThreadBody body;
+    void* argument;
+  } start{body, argument};
+  HANDLE thread = CreateThread(
+      nullptr, stackBytes,
+      [](LPVOID p) -> DWORD {
+        auto* s = static_cast<Start*>(p);
+        s->body(s->argument);
+        return 0;
+      },
+      &start, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  if (thread == nullptr) return false;
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  return true;
+}
+#else
+inline bool RunOnStackOfSize(std::size_t stackBytes, ThreadBody body, void* argument) {
+  struct Start {
+    ThreadBody body;
+    void* argument;
+  } start{body, argument};
+  pthread_attr_t attributes;
+  if (pthread_attr_init(&attributes) != 0) return false;
+  const bool sized = pthread_attr_setstacksize(&attributes, stackBytes) == 0;
+  pthread_t thread;
+  const bool started = sized && pthread_create(
+                                    &thread, &attributes,
+                                    [](void* p) -> void* {
+                                      auto* s = static_cast<Start*>(p);
+                                      s->body(s->argument);
+                                      return nullptr;
+                                    },
+                                    &start) == 0;
+  pthread_attr_destroy(&attributes);
+  if (started) pthread_join(thread, nullptr);
+  return started;
+}
 #endif
 
 // The fake library's script and call log, in files named by environment

@@ -155,10 +155,17 @@ TEST_F(RealMediaInfoTest, FilesThatCannotBeOpened) {
   }
 }
 
-TEST_F(RealMediaInfoTest, CloseWritesTheReportAsOneDebugLine) {
+TEST_F(RealMediaInfoTest, CloseWritesTheReportAsOneDebugLineWhenTracingAll) {
   Answers a{};
   std::string written;
+  probetest::UnsetEnv("METASCOPE_TRACE");
   ASSERT_TRUE(Probe(kMedia / "clip.mp4", a, &written));
+  EXPECT_EQ(written, "") << "by default only errors are written";
+
+  probetest::SetEnv("METASCOPE_TRACE", "all");
+  const bool probed = Probe(kMedia / "clip.mp4", a, &written);
+  probetest::UnsetEnv("METASCOPE_TRACE");
+  ASSERT_TRUE(probed);
   EXPECT_EQ(written.rfind("debug =  MediaInfo: General", 0), 0u) << written;
   EXPECT_NE(written.find("clip.mp4"), std::string::npos);
   EXPECT_NE(written.find("\nVideo"), std::string::npos);

@@ -21,7 +21,7 @@ json=$("$cli" --json "$media/clip.mp4" "$media/missing.mp4" 2>/dev/null)
 rc=$?
 set -e
 [[ $rc -eq 1 ]] || fail "exit code $rc for a missing file"
-grep -q '"file":"[^"]*missing.mp4","error":"cannot open"' <<<"$json" || fail "error object: $json"
+grep -q '"file":"[^"]*missing.mp4","error":"no such file"' <<<"$json" || fail "error object: $json"
 grep -q '"width":32' <<<"$json" || fail "the good file still answers: $json"
 
 # A UTF-8 file name opens even when the environment names no locale.

@@ -2,7 +2,7 @@
 # launcher-window-test.sh PREFIX INSTALL PICTURES
 #
 # The installed VidorraMain.exe (a copy of the install folder INSTALL) under
-# wine64 on an Xvfb display of its own, driven with xdotool. What the screen
+# Wine on an Xvfb display of its own, driven with xdotool. What the screen
 # shows is compared with pictures composited from the source PNGs (PICTURES):
 # the window centred with its normal pictures; the cut button's mouse-on
 # picture under the pointer and its pressed picture while pressed; a click
@@ -48,7 +48,7 @@ shows_all_normal() {
 cd "$install"
 # One argument: the launcher asks the update-service library, which answers
 # with an empty action word (TAVREL_ACTION unset): the window is shown.
-"$WINE64" "$install/VidorraMain.exe" -e2e >"$work/launcher.out" 2>"$work/launcher.err" </dev/null &
+"$WINE" "$install/VidorraMain.exe" -e2e >"$work/launcher.out" 2>"$work/launcher.err" </dev/null &
 probe_pid=$!
 xdotool mousemove 5 5
 

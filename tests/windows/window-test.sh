@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # window-test.sh PREFIX BIN
 #
-# The Win32 window system under wine64 on an Xvfb display of its own, driven
+# The Win32 window system under Wine on an Xvfb display of its own, driven
 # with xdotool and read back from the screen: windowprobe.exe (BIN) starts
 # BIN/Core/Snipwell.exe with "cut" from its button. Checks, each by what
 # reached the screen, the stand-in's log or the probe's output:
@@ -24,7 +24,7 @@ source "$here/../../scripts/wine/env.sh" "$prefix"
 source "$here/x-session.sh"
 
 cd "$bin"
-"$WINE64" "$bin/windowprobe.exe" "$(wine_path "$bin/Core/Snipwell.exe")" cut >"$work/probe.out" 2>"$work/probe.err" </dev/null &
+"$WINE" "$bin/windowprobe.exe" "$(wine_path "$bin/Core/Snipwell.exe")" cut >"$work/probe.out" 2>"$work/probe.err" </dev/null &
 probe_pid=$!
 
 said() { tr -d '\r' <"$work/probe.out" | grep -Eq -- "$1"; }

@@ -72,7 +72,7 @@ log_has() { [[ -f "$log" ]] && grep -Eq -- "$1" "$log"; }
 log_count() { if [[ -f "$log" ]]; then grep -Ec -- "$1" "$log" || true; else echo 0; fi; }
 # Ends the program (the first window of the process that has one) as taskkill
 # without /F does: a close request.
-close_program() { "$WINE64" taskkill /IM "$1" >/dev/null 2>&1 || true; }
+close_program() { "$WINE" taskkill /IM "$1" >/dev/null 2>&1 || true; }
 # Waits up to $2 seconds for the process $1 (started in the background) to
 # end; sets status to its exit code.
 wait_end() {
