@@ -84,3 +84,10 @@ if [[ "$mode" == all ]] && ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; the
   echo "setup: compiling the de_DE.UTF-8 locale"
   "${sudo_cmd[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi
+
+# A locale whose Windows ANSI code page (under wine) is 936, Simplified
+# Chinese, for the test that hands MediaInfo.dll a Chinese file name in it.
+if [[ "$mode" == all ]] && ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+  echo "setup: compiling the zh_CN.UTF-8 locale"
+  "${sudo_cmd[@]}" localedef -c -i zh_CN -f UTF-8 zh_CN.UTF-8
+fi
