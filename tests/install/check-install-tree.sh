@@ -107,9 +107,9 @@ if [[ $(id -u) -eq 0 ]]; then as_user=(setpriv --reuid=nobody --regid=nogroup --
 launcher_env=(env -u LD_LIBRARY_PATH -u DISPLAY -u WAYLAND_DISPLAY TAVREL_DIR="$state" TAVREL_ACTION=exit)
 (cd "$work" && "${launcher_env[@]}" "${as_user[@]}" "$P/bin/vidorra") || fail "bin/vidorra ended with $?"
 for _ in $(seq 150); do grep -q '^QBStart-done' "$state/Tavrel.log" 2>/dev/null && break; sleep 0.1; done
-grep -qP "^QBStart\tlauncher=\Q$P/lib/vidorra/VidorraMain\E$" "$state/Tavrel.log" ||
+grep -qP "^QBStart\tlauncher=\Q$P/lib/vidorra/VidorraMain\E(\tclock=[0-9]+)?$" "$state/Tavrel.log" ||
   fail "the starter was not run for the launcher's folder: $(cat "$state/Tavrel.log" 2>/dev/null)"
-grep -qP '^QBStart-done\tstatus=0$' "$state/Tavrel.log" || fail "the relaunched launcher did not end with 0"
+grep -qP '^QBStart-done\tstatus=0(\tclock=[0-9]+)?$' "$state/Tavrel.log" || fail "the relaunched launcher did not end with 0"
 (cd "$work" && "${launcher_env[@]}" "$P/bin/vidorra" -uninstall) || fail "bin/vidorra -uninstall ended with $?"
 grep -qP "^RemoveUpdateCheck\t.*cwd=\Q$P/lib/vidorra\E" "$state/Tavrel.log" ||
   fail "-uninstall did not run in the launcher's folder: $(cat "$state/Tavrel.log")"
