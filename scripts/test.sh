@@ -13,18 +13,10 @@ cd "$root"
 
 bash scripts/setup.sh --all
 
-for preset in default sanitize; do
-  echo "=== $preset: configure and build ==="
-  cmake --preset "$preset"
-  cmake --build --preset "$preset"
-  echo "=== $preset: test ==="
-  ctest --preset "$preset"
-done
-
-# The tests once more with optimisation (warnings and faults only the
-# optimiser shows), and the probe library's threaded tests under
-# ThreadSanitizer.
-for preset in optimized tsan; do
+# The normal build and the sanitizer build; the tests once more with
+# optimisation (warnings and faults only the optimiser shows); and the probe
+# library's threaded tests under ThreadSanitizer.
+for preset in default sanitize optimized tsan; do
   echo "=== $preset: configure and build ==="
   cmake --preset "$preset"
   cmake --build --preset "$preset"
