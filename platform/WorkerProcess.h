@@ -6,8 +6,11 @@
 // ends the child when it does not answer in time. The next request starts a
 // fresh child.
 //
-// Linux: a child made with fork() that keeps running the handler for one
-// request after another, talking to the parent over a socket pair.
+// Linux: a child made with fork() that at once runs this program again
+// (execv of /proc/self/exe with a worker argument), so that it starts with one
+// thread and no lock held by another thread of the parent; that program
+// calls ServeIfWorker first in main() and answers one request after another
+// over a socket pair.
 // Windows has no fork(): the handler runs in the calling thread, and time
 // limits are not enforced (TimeLimitsSupported() is false).
 #pragma once
@@ -56,11 +59,16 @@ class WorkerProcess {
  private:
   void Stop() noexcept;
 
-  Handler handler_;
+  [[maybe_unused]] Handler handler_;  // run in the calling thread where there is no fork()
   std::mutex mutex_;  // guards pid_ against Cancel while the child is reaped
   long long pid_ = 0;
   int socket_ = -1;
   bool cancelled_ = false;
 };
+
+// Call first in main(), with the handler the program's WorkerProcess objects
+// are given. In a process started as a worker this serves requests with
+// `handler` and ends the process; otherwise it returns at once.
+void ServeIfWorker(int argc, char** argv, const WorkerProcess::Handler& handler);
 
 }  // namespace platform

@@ -400,6 +400,9 @@ class Output {
   int error_ = 0;
 };
 
+// What a worker process does with a request: probe the path it names.
+std::string ProbeRequest(const std::string& path) { return Serialize(Probe(path.c_str())); }
+
 // Probes `files` with `jobs` workers and hands each result, in order, to
 // `print`, which answers false to stop early.
 template <typename Print>
@@ -413,8 +416,7 @@ void ProbeAll(const std::vector<std::string>& files, unsigned jobs, int timeoutM
 
   std::vector<std::unique_ptr<platform::WorkerProcess>> workers;
   for (unsigned w = 0; w < jobs; ++w) {
-    workers.push_back(std::make_unique<platform::WorkerProcess>(
-        [](const std::string& path) { return Serialize(Probe(path.c_str())); }));
+    workers.push_back(std::make_unique<platform::WorkerProcess>(ProbeRequest));
   }
   std::vector<std::thread> threads;
   for (unsigned w = 0; w < jobs; ++w) {
@@ -460,6 +462,9 @@ void ProbeAll(const std::vector<std::string>& files, unsigned jobs, int timeoutM
 int main(int argc, char** argv) {
   // MediaInfo converts the 8-bit paths with the process locale.
   platform::AdoptUserLocale();
+  // A worker process (this program started again by a WorkerProcess) serves
+  // its requests here and never returns.
+  platform::ServeIfWorker(argc, argv, ProbeRequest);
 
   Options options;
   if (const int code = ParseOptions(argc, argv, options); code >= 0) return code;

@@ -84,17 +84,25 @@ ReadResult ReceiveMessage(int fd, std::string& message, bool limited, Clock::tim
   return ReceiveAll(fd, message.data(), size, limited, deadline);
 }
 
-// The child: answers requests until the parent closes its end.
-[[noreturn]] void ServeRequests(int fd, pid_t parent, const WorkerProcess::Handler& handler) {
+// The argument that marks a process started as a worker.
+constexpr char kWorkerArgument[] = "--vidorra-worker-process";
+constexpr int kChildSocket = 3;
+
+// The child, between fork() and execv(): only async-signal-safe calls, as
+// another thread of the parent may have held any lock at the fork.
+[[noreturn]] void StartWorkerProgram(int fd, pid_t parent, char* const* arguments) noexcept {
   // A child stuck in the handler must not outlive a parent that was killed
-  // (the signal comes when the thread that started the child ends).
+  // (the signal comes when the thread that started the child ends; it stays
+  // set across execv).
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (getppid() != parent) _exit(0);
   // Only the socket stays open: a copy of another worker's socket kept here
   // would hide that worker's end from the parent.
-  constexpr int kChildSocket = 3;
   if (fd != kChildSocket) {
     if (dup2(fd, kChildSocket) < 0) _exit(127);
+  } else {
+    // dup2 onto itself would keep close-on-exec set.
+    if (fcntl(fd, F_SETFD, 0) < 0) _exit(127);
   }
   if (close_range(kChildSocket + 1, ~0U, 0) != 0) {
     const long limit = sysconf(_SC_OPEN_MAX);
@@ -106,6 +114,14 @@ ReadResult ReceiveMessage(int fd, std::string& message, bool limited, Clock::tim
     dup2(null, STDOUT_FILENO);
     if (null != STDOUT_FILENO) close(null);
   }
+  execv("/proc/self/exe", arguments);
+  _exit(127);
+}
+
+}  // namespace
+
+void ServeIfWorker(int argc, char** argv, const WorkerProcess::Handler& handler) {
+  if (argc != 2 || std::strcmp(argv[1], kWorkerArgument) != 0) return;
   std::string request;
   for (;;) {
     if (ReceiveMessage(kChildSocket, request, false, Clock::time_point{}) != ReadResult::kDone) _exit(0);
@@ -119,7 +135,6 @@ ReadResult ReceiveMessage(int fd, std::string& message, bool limited, Clock::tim
   }
 }
 
-}  // namespace
 
 bool TimeLimitsSupported() noexcept { return true; }
 
@@ -161,6 +176,11 @@ WorkerProcess::Outcome WorkerProcess::Ask(const std::string& request, std::strin
       int ends[2];
       if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return Outcome::kFailed;
       const pid_t parent = getpid();
+      // Made before the fork: the child may not allocate.
+      char program[] = "worker";
+      char marker[sizeof kWorkerArgument];
+      std::memcpy(marker, kWorkerArgument, sizeof kWorkerArgument);
+      char* const arguments[] = {program, marker, nullptr};
       const pid_t pid = fork();
       if (pid < 0) {
         close(ends[0]);
@@ -169,7 +189,7 @@ WorkerProcess::Outcome WorkerProcess::Ask(const std::string& request, std::strin
       }
       if (pid == 0) {
         close(ends[0]);
-        ServeRequests(ends[1], parent, handler_);
+        StartWorkerProgram(ends[1], parent, arguments);
       }
       close(ends[1]);
       pid_ = pid;

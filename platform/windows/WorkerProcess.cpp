@@ -11,6 +11,8 @@ bool TimeLimitsSupported() noexcept { return false; }
 
 void SetEnvironmentValue(const char* name, const char* value) noexcept { _putenv_s(name, value); }
 
+void ServeIfWorker(int, char**, const WorkerProcess::Handler&) {}
+
 WorkerProcess::WorkerProcess(Handler handler) : handler_(std::move(handler)) {}
 
 WorkerProcess::~WorkerProcess() = default;
