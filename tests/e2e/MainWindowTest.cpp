@@ -526,9 +526,10 @@ TEST_F(MainWindowE2E, LosingTheDisplayEndsTheLauncherSilentlyWithExitCodeZero) {
   ASSERT_TRUE(launcher_->WaitEnd(10s));
   EXPECT_TRUE(WIFEXITED(launcher_->Status()));
   EXPECT_EQ(WEXITSTATUS(launcher_->Status()), 0);
-  std::ifstream out(root_ / "scratch" / "launcher.out");
-  const std::string text((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(text, "");
+  // Its size, not its text: an istreambuf_iterator read trips GCC 12's
+  // -Wnull-dereference at -O2.
+  const fs::path output = root_ / "scratch" / "launcher.out";
+  EXPECT_TRUE(!fs::exists(output) || fs::file_size(output) == 0u) << "the launcher wrote something";
 }
 
 TEST_F(MainWindowE2E, WithoutTheCutterCutAndJoinDoNothingWhileEditStillWorks) {
