@@ -146,19 +146,21 @@ inline void UnsetEnv(const char* name) { unsetenv(name); }
 // waits for it. False when the thread could not be started.
 using ThreadBody = void (*)(void* argument);
 #if defined(_WIN32)
+struct SizedStackStart {
+  ThreadBody body;
+  void* argument;
+};
+// A named WINAPI function: a lambda does not convert to a 32-bit __stdcall
+// thread routine.
+inline DWORD WINAPI RunSizedStackStart(LPVOID p) {
+  auto* s = static_cast<SizedStackStart*>(p);
+  s->body(s->argument);
+  return 0;
+}
 inline bool RunOnStackOfSize(std::size_t stackBytes, ThreadBody body, void* argument) {
-  struct Start {
-    ThreadBody body;
-    void* argument;
-  } start{body, argument};
-  HANDLE thread = CreateThread(
-      nullptr, stackBytes,
-      [](LPVOID p) -> DWORD {
-        auto* s = static_cast<Start*>(p);
-        s->body(s->argument);
-        return 0;
-      },
-      &start, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  SizedStackStart start{body, argument};
+  HANDLE thread = CreateThread(nullptr, stackBytes, RunSizedStackStart, &start,
+                               STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
   if (thread == nullptr) return false;
   WaitForSingleObject(thread, INFINITE);
   CloseHandle(thread);
