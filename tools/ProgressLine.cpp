@@ -77,13 +77,17 @@ void ProgressLine::Finish() {
 
 void ProgressLine::Clear() {
   if (drawnWidth_ == 0) return;
-  sink_("\r" + std::string(drawnWidth_, ' ') + "\r");
+  std::string wipe(1, '\r');
+  wipe.append(drawnWidth_, ' ');
+  wipe += '\r';
+  sink_(wipe);
   drawnWidth_ = 0;
 }
 
 void ProgressLine::Draw() {
   // Spaces cover what is left of a longer text drawn before.
-  std::string line = "\r" + text_;
+  std::string line(1, '\r');
+  line += text_;
   if (drawnWidth_ > text_.size()) line.append(drawnWidth_ - text_.size(), ' ');
   sink_(line);
   if (text_.size() > drawnWidth_) drawnWidth_ = text_.size();

@@ -452,6 +452,8 @@ int main(int argc, char** argv) {
         platform::TerminalColumns());
     relay = std::make_unique<platform::StandardErrorRelay>(
         [&progress](std::string_view lines) { progress->WriteLines(lines); });
+    // Forced, the line shows from the start, however short the run.
+    progress->Update(0, ProgressLine::Clock::now());
   }
   const bool outputIsTerminal = progress != nullptr && platform::IsTerminal(platform::StandardStream::kOutput);
   // One line of this program's own for standard error.

@@ -23,6 +23,13 @@ TEST(ProgressText, FilesRateAndTimeLeft) {
   EXPECT_EQ(ProgressText(7, 7, 2.0), "metascope: 7 of 7 files, 3.5 files/s");
 }
 
+// What wipes a line of `width` columns.
+std::string Wipe(std::size_t width) {
+  std::string text(1, '\r');
+  text.append(width, ' ');
+  return text += '\r';
+}
+
 // A terminal of one line per text written: each entry is a sink call.
 struct Recorder {
   std::vector<std::string> writes;
@@ -70,7 +77,7 @@ TEST(ProgressLine, ShowsOnlyAfterTheDelayAndAtMostEveryInterval) {
   line.Update(10, t0 + milliseconds(900));
   EXPECT_EQ(terminal.writes.size(), 2u) << "all files done: nothing more to show";
   line.Finish();
-  EXPECT_EQ(terminal.writes.back(), "\r" + std::string(48, ' ') + "\r");
+  EXPECT_EQ(terminal.writes.back(), Wipe(48));
   EXPECT_EQ(terminal.Screen(), std::vector<std::string>{""});
   line.Update(5, t0 + milliseconds(2000));
   EXPECT_EQ(terminal.Screen(), std::vector<std::string>{""}) << "drawn after Finish";
@@ -98,7 +105,7 @@ TEST(ProgressLine, OtherTextIsWrittenWithTheLineOutOfTheWay) {
   line.WriteLines("metascope: a.mp4: no such file\nerror = MediaInfo: Open file fail!\n");
   // Wiped right before the text, drawn again right after it.
   ASSERT_EQ(terminal.writes.size(), before + 3);
-  EXPECT_EQ(terminal.writes[before], "\r" + std::string(terminal.writes[before - 1].size() - 1, ' ') + "\r");
+  EXPECT_EQ(terminal.writes[before], Wipe(terminal.writes[before - 1].size() - 1));
   EXPECT_EQ(terminal.writes[before + 2], terminal.writes[before - 1]);
   line.Interrupt([&] { terminal.writes.emplace_back("{\"file\":\"b.mp4\"}\n"); });
   line.Update(2, t0 + milliseconds(2000));

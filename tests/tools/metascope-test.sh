@@ -228,7 +228,7 @@ printf -v slow_cmd '%q ' "${slow[@]}" --no-progress --json "${slow_files[@]}"
 on_tty "$slow_cmd >/dev/null"
 ! grep -q 'files' "$tmp/tty" || fail "--no-progress shows progress: $(cat -A "$tmp/tty")"
 "${slow[@]}" --progress --json "${slow_files[@]}" 2>"$tmp/forced.err" >/dev/null
-grep -q $'^\rmetascope: [0-9] of 3 files' "$tmp/forced.err" || fail "--progress in a pipe: $(cat -A "$tmp/forced.err")"
+grep -q $'^\rmetascope: 0 of 3 files' "$tmp/forced.err" || fail "--progress in a pipe: $(cat -A "$tmp/forced.err")"
 [[ $(screen "$tmp/forced.err") == "metascope: $tmp/stuck.mp4: timed out after 1 s" ]] ||
   fail "--progress in a pipe: $(screen "$tmp/forced.err")"
 
