@@ -8,14 +8,15 @@
 //
 // Files are probed by worker processes (platform/WorkerProcess.h), several
 // at once, so that a file on which MediaInfo hangs can be given up on; the
-// results are printed in the order of the arguments.
+// results are printed in the order of the arguments. On a terminal a long run
+// shows a progress line on standard error (ProgressLine.h).
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
-#include <cmath>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
@@ -30,11 +31,11 @@
 #include <thread>
 #include <vector>
 
-#include "FileType.h"
 #include "CommandOptions.h"
+#include "FileType.h"
 #include "JsonText.h"
-#include "ProgressLine.h"
 #include "MediaInfoEntryPoints.h"
+#include "ProgressLine.h"
 #include "libMetaScopeSDK.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/Locale.h"
