@@ -49,10 +49,13 @@ locale_t SharedUtf8Locale() noexcept {
 // character, with no allocation; the locales of this system have no shift
 // states.
 bool ConvertsUnchanged(const char* name) noexcept {
+  // Every locale of this system reads ASCII as itself: the check starts at
+  // the first other byte, and the usual all-ASCII name needs none.
+  const char* p = name;
+  while (*p != '\0' && static_cast<unsigned char>(*p) < 0x80) ++p;
   std::mbstate_t in{};
   std::mbstate_t out{};
-  std::size_t left = std::strlen(name);
-  const char* p = name;
+  std::size_t left = std::strlen(p);
   while (left > 0) {
     wchar_t wide = 0;
     const std::size_t read = std::mbrtowc(&wide, p, left, &in);
