@@ -618,17 +618,19 @@ TEST_F(KeyboardE2E, DownThenSpaceFromCutStartsTheJoinerOnTheRelease) {
   ASSERT_TRUE(WaitForLauncherWindow());
   EXPECT_TRUE(WaitShows(WithRing(ExpectedFrame(), kJoin), kWhole));
 
-  // Escape while Space is held: no start, the normal picture again.
+  // Tab while Space is held: the press ends without a start, the focus
+  // moves on.
   FocusLauncher();
   Xdo({"keydown", "space"});
   EXPECT_TRUE(WaitShows(WithRing(ExpectedFrame({{"join", "mousedown"}}), kJoin), kJoin));
-  Keys({"Escape"});
-  EXPECT_TRUE(WaitShows(WithRing(ExpectedFrame(), kJoin), kJoin));
+  Keys({"Tab"});
+  EXPECT_TRUE(WaitShows(WithRing(ExpectedFrame(), kClose), kWhole));
   Xdo({"keyup", "space"});
-  // Join lights under the pointer once everything before has been handled.
+  // Cut lights under the pointer once everything before has been handled.
   MoveTo(x_ + kCut.left + kCut.width / 2, y_ + kCut.top + kCut.height / 2);
   EXPECT_TRUE(WaitShows(ExpectedFrame({{"cut", "mouseon"}}), kCut));
   EXPECT_EQ(Log("Snipwell").size(), 1u);
+  EXPECT_TRUE(LauncherMapped());
 }
 
 TEST_F(KeyboardE2E, TabToTheCloseButtonThenEnterEndsTheLauncherWithExitCodeZero) {
