@@ -95,6 +95,10 @@ class NativeWindow {
   virtual bool SystemDragMove() { return false; }
 };
 
+// The keys the framework acts on. Enter is the main key and the keypad's;
+// every other key arrives as Other.
+enum class KeyCode : std::uint8_t { Other, Tab, Enter, Space, Left, Right, Up, Down, Escape, F4 };
+
 struct WindowEvent {
   enum class Type : std::uint8_t {
     None,
@@ -106,6 +110,9 @@ struct WindowEvent {
     Expose,      // the window's contents were lost and must be presented again
     Timer,       // timer: a tick of the timer started under that id
     Quit,        // the process was asked to end (e.g. SIGTERM)
+    KeyDown,     // key, repeat, modifiers: a key went down while the window had the keyboard
+    KeyUp,       // key, modifiers: it came up
+    FocusLost,   // the window no longer has the keyboard: keys held now come up elsewhere
   };
   enum Button : std::uint8_t { Left = 0, Right = 1, Middle = 2 };
   enum Modifier : std::uint8_t { Shift = 1, Alt = 2, Ctrl = 4 };
@@ -117,6 +124,10 @@ struct WindowEvent {
   std::uint8_t button = Left;
   std::uint8_t modifiers = 0;     // Modifier bits
   std::uint64_t timer = 0;
+  KeyCode key = KeyCode::Other;
+  // KeyDown: the key was already down (the keyboard's auto-repeat, or a key
+  // held since before the window was shown or took the keyboard).
+  bool repeat = false;
 };
 
 class WindowSystem {
@@ -128,10 +139,12 @@ class WindowSystem {
   // Blocks until the next event.
   virtual void WaitEvent(WindowEvent& event) = 0;
 
-  // Drops every mouse event (motion, press, release, leave) that has reached
-  // the process so far, queued here or still in the platform's own queue.
-  // Other events stay queued in their order.
-  virtual void DiscardMouseInput() = 0;
+  // Drops every mouse event (motion, press, release, leave) and every key
+  // event that has reached the process so far, queued here or still in the
+  // platform's own queue. Other events stay queued in their order. A key
+  // that is down now counts as held: until it has come up, its KeyDowns
+  // are repeats.
+  virtual void DiscardMouseAndKeyInput() = 0;
 
   // Starts a one-shot timer: after `milliseconds` a Timer event with the
   // returned id (never 0) is queued. A stopped timer queues nothing more, but

@@ -5,10 +5,17 @@
 // - click-through on focus: a press right after the pointer enters counts;
 // - no quit on closing the last window: a close request is the form's to
 //   handle; SDL_QUIT then means a signal (SIGINT, SIGTERM).
-// Two things are asked of Xlib directly: where the pointer is on the screen
-// (SDL's global mouse state is cached while a button is held), and what
+// Four things are asked of Xlib directly: where the pointer is on the screen
+// (SDL's global mouse state is cached while a button is held), which keys
+// are down (SDL forgets them whenever the window loses the keyboard), what
 // happens when the connection to the display is lost (the process ends
-// quietly with exit code 0, as every other end of the launcher does).
+// quietly with exit code 0, as every other end of the launcher does), and
+// that SDL's wake-up of a window being destroyed is no fatal error.
+//
+// Keys: SDL_KEYDOWN / SDL_KEYUP, with no text input. SDL's own repeat flag
+// only knows presses it saw since the window last took the keyboard, so the
+// window system keeps the keys it follows held from their press (or from a
+// show that found them down) to their release.
 #include "platform/WindowSystem.h"
 
 #include "platform/TextEncoding.h"
@@ -20,8 +27,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstddef>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,10 +48,29 @@ struct WindowDeleter {
   void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
 };
 
+// The keys whose held state the window system follows, and what they are.
+constexpr std::int32_t kFollowedKeys[] = {SDLK_TAB,  SDLK_RETURN, SDLK_KP_ENTER, SDLK_SPACE,  SDLK_LEFT,
+                                          SDLK_RIGHT, SDLK_UP,     SDLK_DOWN,     SDLK_ESCAPE, SDLK_F4};
+constexpr KeyCode kFollowedKeyCodes[] = {KeyCode::Tab,   KeyCode::Enter, KeyCode::Enter,  KeyCode::Space, KeyCode::Left,
+                                         KeyCode::Right, KeyCode::Up,    KeyCode::Down,   KeyCode::Escape, KeyCode::F4};
+static_assert(std::size(kFollowedKeys) == std::size(kFollowedKeyCodes) && std::size(kFollowedKeys) <= 32);
+
+// The index of `key` in kFollowedKeys, or -1.
+int FollowedKey(SDL_Keycode key) {
+  for (std::size_t i = 0; i < std::size(kFollowedKeys); ++i)
+    if (kFollowedKeys[i] == key) return static_cast<int>(i);
+  return -1;
+}
+
 class SdlWindow final : public NativeWindow {
  public:
-  SdlWindow(SDL_Window* window, SDL_Cursor* arrow, SDL_Cursor* hand)
-      : window_(window), arrow_(arrow), hand_(hand) {}
+  SdlWindow(SDL_Window* window, SDL_Cursor* arrow, SDL_Cursor* hand, std::set<SDL_Window*>& registry)
+      : window_(window), arrow_(arrow), hand_(hand), registry_(registry) {
+    registry_.insert(window);
+  }
+  ~SdlWindow() override { registry_.erase(window_.get()); }
+  SdlWindow(const SdlWindow&) = delete;
+  SdlWindow& operator=(const SdlWindow&) = delete;
 
   std::uint32_t Id() const override { return SDL_GetWindowID(window_.get()); }
 
@@ -118,6 +147,7 @@ class SdlWindow final : public NativeWindow {
   std::unique_ptr<SDL_Window, WindowDeleter> window_;
   SDL_Cursor* arrow_;  // owned by the window system
   SDL_Cursor* hand_;
+  std::set<SDL_Window*>& registry_;  // the window system's live windows
 };
 
 class SdlWindowSystem final : public WindowSystem {
@@ -141,6 +171,10 @@ class SdlWindowSystem final : public WindowSystem {
     // nothing or complain on standard error when they find no display.
     // SDL_VIDEODRIVER, when set, still decides.
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    // Before SDL_Init: SDL keeps the handler it finds, chains to it, and puts
+    // it back when it closes its connections, which is when such an error
+    // may still arrive.
+    x11::IgnoreWakeUpsOfGoneWindows();
     // Video before the timer: the timer starts a thread, and in a process
     // with more than one thread the C library locks every getc, which the X
     // input method's start-up calls for each character of its compose
@@ -178,7 +212,7 @@ class SdlWindowSystem final : public WindowSystem {
     SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                           params.clientWidth, params.clientHeight, flags);
     if (window == nullptr) return nullptr;
-    return std::make_unique<SdlWindow>(window, arrow_.get(), hand_.get());
+    return std::make_unique<SdlWindow>(window, arrow_.get(), hand_.get(), windows_);
   }
 
   void WaitEvent(WindowEvent& out) override {
@@ -194,10 +228,16 @@ class SdlWindowSystem final : public WindowSystem {
     }
   }
 
-  void DiscardMouseInput() override {
+  void DiscardMouseAndKeyInput() override {
     // Everything that reached the process goes to SDL's queue first.
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_MOUSEMOTION, SDL_MOUSEWHEEL);
+    SDL_FlushEvents(SDL_KEYDOWN, SDL_TEXTINPUT);
+    // A key down now went down before: held until it comes up.
+    if (!windows_.empty()) {
+      std::uint32_t down = 0;
+      if (x11::KeysDown(*windows_.begin(), kFollowedKeys, down)) heldKeys_ = down;
+    }
     // A leave that was queued goes too (the form takes hover from where the
     // pointer is); SDL has followed every enter and leave pumped so far.
     pointerInside_ = SDL_GetMouseFocus() != nullptr;
@@ -284,9 +324,25 @@ class SdlWindowSystem final : public WindowSystem {
         out.y = event.button.y;
         return true;
       }
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        return TranslateKey(event.key, out);
       case SDL_WINDOWEVENT:
         out.window = event.window.windowID;
         switch (event.window.event) {
+          case SDL_WINDOWEVENT_FOCUS_GAINED: {
+            // Keys that came up while another window had the keyboard are
+            // held no longer. (Not the other way round: a press queued
+            // behind this event is down now and is no repeat.)
+            std::uint32_t down = 0;
+            if (SDL_Window* window = SDL_GetWindowFromID(event.window.windowID);
+                window != nullptr && x11::KeysDown(window, kFollowedKeys, down))
+              heldKeys_ &= down;
+            return false;
+          }
+          case SDL_WINDOWEVENT_FOCUS_LOST:
+            out.type = WindowEvent::Type::FocusLost;
+            return true;
           case SDL_WINDOWEVENT_ENTER:
             pointerInside_ = true;
             return false;
@@ -317,8 +373,33 @@ class SdlWindowSystem final : public WindowSystem {
     }
   }
 
+  bool TranslateKey(const SDL_KeyboardEvent& key, WindowEvent& out) {
+    const bool down = key.type == SDL_KEYDOWN;
+    const int followed = FollowedKey(key.keysym.sym);
+    const std::uint32_t bit = followed >= 0 ? std::uint32_t{1} << followed : 0;
+    // Losing the keyboard, SDL lets go of every key it holds, with key-ups
+    // of its own: nobody released them here, and FocusLost follows.
+    if (!down && SDL_GetKeyboardFocus() != SDL_GetWindowFromID(key.windowID)) return false;
+    out.type = down ? WindowEvent::Type::KeyDown : WindowEvent::Type::KeyUp;
+    out.window = key.windowID;
+    out.key = followed >= 0 ? kFollowedKeyCodes[followed] : KeyCode::Other;
+    out.modifiers = 0;
+    if ((key.keysym.mod & KMOD_SHIFT) != 0) out.modifiers |= WindowEvent::Shift;
+    if ((key.keysym.mod & KMOD_ALT) != 0) out.modifiers |= WindowEvent::Alt;
+    if ((key.keysym.mod & KMOD_CTRL) != 0) out.modifiers |= WindowEvent::Ctrl;
+    if (down) {
+      out.repeat = key.repeat != 0 || (heldKeys_ & bit) != 0;
+      heldKeys_ |= bit;
+    } else {
+      heldKeys_ &= ~bit;
+    }
+    return true;
+  }
+
   std::unique_ptr<SDL_Cursor, CursorDeleter> arrow_;
   std::unique_ptr<SDL_Cursor, CursorDeleter> hand_;
+  std::set<SDL_Window*> windows_;
+  std::uint32_t heldKeys_ = 0;  // bit i: kFollowedKeys[i] is down
   Uint32 timerEvent_ = 0;
   // The same, for the timer thread; one window system at a time.
   static inline std::atomic<Uint32> timerEventType_{0};

@@ -3,6 +3,8 @@
 // that clash with the window-system contract's names.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <vector>
 
 struct SDL_Window;
@@ -19,8 +21,19 @@ bool PointerOnScreen(SDL_Window* window, int& x, int& y);
 // another driver.
 bool SetWindowIcons(SDL_Window* window, const std::vector<unsigned long>& cardinals);
 
+// Which of `keys` (SDL key codes of keys that every layout has in one
+// place: Tab, Return, the arrows, ...) are down on the keyboard now, asked of
+// the X server: bit i of `down` for keys[i] (at most 32). False when SDL
+// runs on another driver.
+bool KeysDown(SDL_Window* window, std::span<const std::int32_t> keys, std::uint32_t& down);
+
 // From now on a lost connection to the display (the server ended or went
 // away) ends the process at once, quietly, with exit code 0.
 void EndQuietlyWhenTheDisplayIsLost();
+
+// From now on a wake-up that SDL sent to a window destroyed meanwhile is
+// no error (see X11Display.cpp); every other X error goes where it went.
+// Called before SDL_Init.
+void IgnoreWakeUpsOfGoneWindows();
 
 }  // namespace platform::x11
