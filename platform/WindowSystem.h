@@ -18,6 +18,9 @@
 
 namespace platform {
 
+struct AccessibleTree;
+struct AccessibleChange;
+
 struct WindowParams {
   int clientWidth = 0;
   int clientHeight = 0;
@@ -93,6 +96,16 @@ class NativeWindow {
   // runs the platform's move loop). False when the platform has no such move:
   // the caller then moves the window itself from the mouse events that follow.
   virtual bool SystemDragMove() { return false; }
+
+  // What screen readers are shown of the window (platform/Accessibility.h):
+  // its accessible content now, and what changed since the last call, which
+  // clients are told. The platform serves clients from its own copy; their
+  // requests come back as AccessibleAction events. Where the platform has no
+  // accessibility, nothing happens.
+  virtual void UpdateAccessible(const AccessibleTree& tree, std::span<const AccessibleChange> changes) {
+    (void)tree;
+    (void)changes;
+  }
 };
 
 struct WindowEvent {
@@ -106,6 +119,7 @@ struct WindowEvent {
     Expose,      // the window's contents were lost and must be presented again
     Timer,       // timer: a tick of the timer started under that id
     Quit,        // the process was asked to end (e.g. SIGTERM)
+    AccessibleAction,  // a screen reader asked for the default action of accessible child `child`
   };
   enum Button : std::uint8_t { Left = 0, Right = 1, Middle = 2 };
   enum Modifier : std::uint8_t { Shift = 1, Alt = 2, Ctrl = 4 };
@@ -117,6 +131,7 @@ struct WindowEvent {
   std::uint8_t button = Left;
   std::uint8_t modifiers = 0;     // Modifier bits
   std::uint64_t timer = 0;
+  int child = 0;                  // AccessibleAction: the child, counted from 0
 };
 
 class WindowSystem {

@@ -42,6 +42,32 @@ bool SetWindowIcons(SDL_Window* window, const std::vector<unsigned long>& cardin
   return true;
 }
 
+int ConnectionFd(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return -1;
+  return ConnectionNumber(info.info.x11.display);
+}
+
+bool RootHasProperty(SDL_Window* window, const char* name) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return false;
+  Display* display = info.info.x11.display;
+  // An atom nobody made names no property.
+  const Atom property = XInternAtom(display, name, True);
+  if (property == None) return false;
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0;
+  unsigned long after = 0;
+  unsigned char* value = nullptr;
+  const int status = XGetWindowProperty(display, DefaultRootWindow(display), property, 0, 1, False, AnyPropertyType,
+                                        &type, &format, &items, &after, &value);
+  if (value != nullptr) XFree(value);
+  return status == Success && type != None && items > 0;
+}
+
 void EndQuietlyWhenTheDisplayIsLost() { XSetIOErrorHandler(&DisplayLost); }
 
 }  // namespace platform::x11
