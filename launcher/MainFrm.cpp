@@ -1,5 +1,6 @@
 #include "launcher/MainFrm.h"
 
+#include <cstdint>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -19,17 +20,26 @@ namespace {
 constexpr int kClientWidth = 858;
 constexpr int kClientHeight = 518;
 
+// Pure yellow (0xBBGGRR): of the plain colours it differs most from every
+// state picture along the ring's path (the blue, teal and orange faces, their
+// lighter mouse-on and darker pressed forms with the white rim, the grey
+// disabled ones, the red discs of the close button and the dark background
+// around it), and it is far lighter than the dark parts.
+constexpr std::uint32_t kFocusRingColour = 0x00FFFF;
+
 void LoadPicture(ui::TPicture& picture, std::string_view fileName) {
   if (const vidorra::TEmbeddedFile* file = vidorra::FindLauncherPictures(fileName))
     (void)picture.LoadFromBytes(file->data, file->size);
 }
 
 // One image button of the layout. `images` names the pictures
-// "<images>-normal.png" and so on; `disabledImage` whether it has one.
+// "<images>-normal.png" and so on; `disabledImage` whether it has one;
+// `tabOrder` its place in the keyboard's Tab order.
 struct TButtonLayout {
   int left, top, width, height;
   const char* images;
   bool disabledImage;
+  int tabOrder;
 };
 
 void LayOutButton(ui::TForm& form, controls::TQbVclImageButton& button, const TButtonLayout& layout) {
@@ -37,6 +47,8 @@ void LayOutButton(ui::TForm& form, controls::TQbVclImageButton& button, const TB
   form.SetAnchors(button, ui::akTop | ui::akRight);
   button.SetCursor(ui::crArrow);
   button.SetEnabled(true);
+  button.SetTabStop(true);
+  button.SetTabOrder(layout.tabOrder);
   button.SetTransparent(true);
   button.SetCaption(u"");
 
@@ -74,6 +86,7 @@ void LayOutButton(ui::TForm& form, controls::TQbVclImageButton& button, const TB
 TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths)
     : ui::TForm(application, {kClientWidth, kClientHeight, ui::bsNone}), paths_(std::move(paths)) {
   SetColor(ui::clBtnFace);
+  SetFocusRingColor(kFocusRingColour);
   Font().SetName(u"Tahoma");
   Font().SetHeight(-11);
   Font().SetStyle(0);
@@ -98,19 +111,19 @@ TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths)
   };
 
   btnCloseFrm = CreateControl<controls::TQbVclImageButton>();
-  LayOutButton(*this, *btnCloseFrm, {834, 4, 20, 20, "close", false});
+  LayOutButton(*this, *btnCloseFrm, {834, 4, 20, 20, "close", false, 3});
   btnCloseFrm->OnClick = [this](ui::TControl& sender) { btnCloseFrmClick(sender); };
 
   btnEdit = CreateControl<controls::TQbVclImageButton>();
-  LayOutButton(*this, *btnEdit, {251, 170, 171, 165, "edit", true});
+  LayOutButton(*this, *btnEdit, {251, 170, 171, 165, "edit", true, 0});
   btnEdit->OnClick = [this](ui::TControl& sender) { btnEditClick(sender); };
 
   btnCut = CreateControl<controls::TQbVclImageButton>();
-  LayOutButton(*this, *btnCut, {428, 170, 171, 78, "cut", true});
+  LayOutButton(*this, *btnCut, {428, 170, 171, 78, "cut", true, 1});
   btnCut->OnClick = [this](ui::TControl& sender) { btnCutClick(sender); };
 
   btnJoin = CreateControl<controls::TQbVclImageButton>();
-  LayOutButton(*this, *btnJoin, {428, 257, 171, 78, "join", true});
+  LayOutButton(*this, *btnJoin, {428, 257, 171, 78, "join", true, 2});
   btnJoin->OnClick = [this](ui::TControl& sender) { btnJoinClick(sender); };
 
   timerScheduleInstall = CreateTimer();

@@ -3,6 +3,10 @@
 // editing programs and wait for them. Dragged by its background. About a
 // second after it is first shown, it asks the update-service library to
 // install the periodic update check.
+//
+// Keyboard: the four buttons are tab stops in the order Edit, Cut, Join,
+// close; Edit has the focus when the window first shows. The focus ring is
+// yellow (the form's rules: ui/Form.h).
 #pragma once
 
 #include <string>

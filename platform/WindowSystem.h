@@ -108,6 +108,10 @@ class NativeWindow {
   }
 };
 
+// The keys the framework acts on. Enter is the main key and the keypad's;
+// every other key arrives as Other.
+enum class KeyCode : std::uint8_t { Other, Tab, Enter, Space, Left, Right, Up, Down, Escape, F4 };
+
 struct WindowEvent {
   enum class Type : std::uint8_t {
     None,
@@ -119,7 +123,10 @@ struct WindowEvent {
     Expose,      // the window's contents were lost and must be presented again
     Timer,       // timer: a tick of the timer started under that id
     Quit,        // the process was asked to end (e.g. SIGTERM)
-    AccessibleAction,  // a screen reader asked for the default action of accessible child `child`
+    KeyDown,     // key, repeat, modifiers: a key went down while the window had the keyboard
+    KeyUp,       // key, modifiers: it came up
+    FocusLost,   // the window no longer has the keyboard: keys held now come up elsewhere
+    AccessibleAction,  // child: a screen reader asked for that accessible child's default action
   };
   enum Button : std::uint8_t { Left = 0, Right = 1, Middle = 2 };
   enum Modifier : std::uint8_t { Shift = 1, Alt = 2, Ctrl = 4 };
@@ -131,7 +138,11 @@ struct WindowEvent {
   std::uint8_t button = Left;
   std::uint8_t modifiers = 0;     // Modifier bits
   std::uint64_t timer = 0;
-  int child = 0;                  // AccessibleAction: the child, counted from 0
+  KeyCode key = KeyCode::Other;
+  // KeyDown: the key was already down (the keyboard's auto-repeat, or a key
+  // held since before the window was shown or took the keyboard).
+  bool repeat = false;
+  int child = 0;  // AccessibleAction: the child, counted from 0
 };
 
 class WindowSystem {
@@ -143,10 +154,12 @@ class WindowSystem {
   // Blocks until the next event.
   virtual void WaitEvent(WindowEvent& event) = 0;
 
-  // Drops every mouse event (motion, press, release, leave) that has reached
-  // the process so far, queued here or still in the platform's own queue.
-  // Other events stay queued in their order.
-  virtual void DiscardMouseInput() = 0;
+  // Drops every mouse event (motion, press, release, leave) and every key
+  // event that has reached the process so far, queued here or still in the
+  // platform's own queue. Other events stay queued in their order. A key
+  // that is down now counts as held: until it has come up, its KeyDowns
+  // are repeats.
+  virtual void DiscardMouseAndKeyInput() = 0;
 
   // Starts a one-shot timer: after `milliseconds` a Timer event with the
   // returned id (never 0) is queued. A stopped timer queues nothing more, but

@@ -51,6 +51,22 @@ void TControl::PerformMouseUp(TMouseButton button, TShiftState shift, int x, int
   MouseUp(button, shift, x, y);
 }
 
+void TControl::PerformClick() {
+  if (!enabled_) return;
+  Click();
+  ClickCompleted();
+}
+
+void TControl::PerformKeyPress() {
+  if (enabled_) KeyPress();
+}
+
+void TControl::PerformKeyPressEnd(bool activate) {
+  if (!enabled_) return;
+  KeyPressEnd(activate);
+  if (activate) PerformClick();
+}
+
 void TControl::MouseEnter() {
   if (OnMouseEnter) OnMouseEnter(*this);
 }

@@ -5,10 +5,16 @@
 // - click-through on focus: a press right after the pointer enters counts;
 // - no quit on closing the last window: a close request is the form's to
 //   handle; SDL_QUIT then means a signal (SIGINT, SIGTERM).
-// Two things are asked of Xlib directly: where the pointer is on the screen
-// (SDL's global mouse state is cached while a button is held), and what
-// happens when the connection to the display is lost (the process ends
+// Three things are asked of Xlib directly: where the pointer is on the screen
+// (SDL's global mouse state is cached while a button is held), which keys
+// are down (SDL forgets them whenever the window loses the keyboard), and
+// what happens when the connection to the display is lost (the process ends
 // quietly with exit code 0, as every other end of the launcher does).
+//
+// Keys: SDL_KEYDOWN / SDL_KEYUP, with no text input. SDL's own repeat flag
+// only knows presses it saw since the window last took the keyboard, so the
+// window system keeps the keys it follows held from their press (or from a
+// show that found them down) to their release.
 //
 // Screen readers (platform/linux/AtkAccessibility.h): once the first event is
 // waited for (the first frame is out by then), the windows' accessible
@@ -30,10 +36,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstddef>
 #include <deque>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,20 +59,34 @@ struct WindowDeleter {
   void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
 };
 
+// The keys whose held state the window system follows, and what they are.
+constexpr std::int32_t kFollowedKeys[] = {SDLK_TAB,  SDLK_RETURN, SDLK_KP_ENTER, SDLK_SPACE,  SDLK_LEFT,
+                                          SDLK_RIGHT, SDLK_UP,     SDLK_DOWN,     SDLK_ESCAPE, SDLK_F4};
+constexpr KeyCode kFollowedKeyCodes[] = {KeyCode::Tab,   KeyCode::Enter, KeyCode::Enter,  KeyCode::Space, KeyCode::Left,
+                                         KeyCode::Right, KeyCode::Up,    KeyCode::Down,   KeyCode::Escape, KeyCode::F4};
+static_assert(std::size(kFollowedKeys) == std::size(kFollowedKeyCodes) && std::size(kFollowedKeys) <= 32);
+
+// The index of `key` in kFollowedKeys, or -1.
+int FollowedKey(SDL_Keycode key) {
+  for (std::size_t i = 0; i < std::size(kFollowedKeys); ++i)
+    if (kFollowedKeys[i] == key) return static_cast<int>(i);
+  return -1;
+}
+
 class SdlWindow final : public NativeWindow {
  public:
-  SdlWindow(SDL_Window* window, SDL_Cursor* arrow, SDL_Cursor* hand)
-      : window_(window), arrow_(arrow), hand_(hand) {}
+  SdlWindow(SDL_Window* window, SDL_Cursor* arrow, SDL_Cursor* hand, std::set<SDL_Window*>& registry)
+      : window_(window), arrow_(arrow), hand_(hand), registry_(registry) {
+    registry_.insert(window);
+  }
   ~SdlWindow() override {
     accessible_.reset();
-    if (onDestroy_) onDestroy_(window_.get());
+    registry_.erase(window_.get());
   }
+  SdlWindow(const SdlWindow&) = delete;
+  SdlWindow& operator=(const SdlWindow&) = delete;
 
-  SDL_Window* Handle() const { return window_.get(); }
-  void SetAccessible(std::unique_ptr<atk::AtkWindow> accessible, std::function<void(SDL_Window*)> onDestroy) {
-    accessible_ = std::move(accessible);
-    onDestroy_ = std::move(onDestroy);
-  }
+  void SetAccessible(std::unique_ptr<atk::AtkWindow> accessible) { accessible_ = std::move(accessible); }
   void UpdateAccessible(const AccessibleTree& tree, std::span<const AccessibleChange> changes) override {
     if (accessible_) accessible_->Update(tree, changes);
   }
@@ -143,8 +166,8 @@ class SdlWindow final : public NativeWindow {
   std::unique_ptr<SDL_Window, WindowDeleter> window_;
   SDL_Cursor* arrow_;  // owned by the window system
   SDL_Cursor* hand_;
+  std::set<SDL_Window*>& registry_;  // the window system's live windows
   std::unique_ptr<atk::AtkWindow> accessible_;  // goes before the window
-  std::function<void(SDL_Window*)> onDestroy_;
 };
 
 class SdlWindowSystem final : public WindowSystem {
@@ -208,7 +231,7 @@ class SdlWindowSystem final : public WindowSystem {
     SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                           params.clientWidth, params.clientHeight, flags);
     if (window == nullptr) return nullptr;
-    auto created = std::make_unique<SdlWindow>(window, arrow_.get(), hand_.get());
+    auto created = std::make_unique<SdlWindow>(window, arrow_.get(), hand_.get(), windows_);
     const std::uint32_t id = SDL_GetWindowID(window);
     atk::AtkWindow::Hooks hooks;
     hooks.screenRect = [window] {
@@ -224,10 +247,7 @@ class SdlWindowSystem final : public WindowSystem {
       event.child = child;
       posted_.push_back(event);
     };
-    created->SetAccessible(accessibility_->AddWindow(std::move(hooks)), [this](SDL_Window* gone) {
-      windows_.erase(std::remove(windows_.begin(), windows_.end(), gone), windows_.end());
-    });
-    windows_.push_back(window);
+    created->SetAccessible(accessibility_->AddWindow(std::move(hooks)));
     return created;
   }
 
@@ -262,10 +282,16 @@ class SdlWindowSystem final : public WindowSystem {
     }
   }
 
-  void DiscardMouseInput() override {
+  void DiscardMouseAndKeyInput() override {
     // Everything that reached the process goes to SDL's queue first.
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_MOUSEMOTION, SDL_MOUSEWHEEL);
+    SDL_FlushEvents(SDL_KEYDOWN, SDL_TEXTINPUT);
+    // A key down now went down before: held until it comes up.
+    if (!windows_.empty()) {
+      std::uint32_t down = 0;
+      if (x11::KeysDown(*windows_.begin(), kFollowedKeys, down)) heldKeys_ = down;
+    }
     // A leave that was queued goes too (the form takes hover from where the
     // pointer is); SDL has followed every enter and leave pumped so far.
     pointerInside_ = SDL_GetMouseFocus() != nullptr;
@@ -319,12 +345,13 @@ class SdlWindowSystem final : public WindowSystem {
     if (accessibilityTried_) return;
     accessibilityTried_ = true;
     if (windows_.empty()) return;
-    displayFd_ = x11::ConnectionFd(windows_.front());
+    SDL_Window* any = *windows_.begin();
+    displayFd_ = x11::ConnectionFd(any);
     if (displayFd_ < 0) return;
     wake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (wake_ < 0) return;
     wakeFd_.store(wake_);
-    if (!accessibility_->Start(x11::RootHasProperty(windows_.front(), "AT_SPI_BUS"))) {
+    if (!accessibility_->Start(x11::RootHasProperty(any, "AT_SPI_BUS"))) {
       wakeFd_.store(-1);
       ::close(wake_);
       wake_ = -1;
@@ -375,9 +402,25 @@ class SdlWindowSystem final : public WindowSystem {
         out.y = event.button.y;
         return true;
       }
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        return TranslateKey(event.key, out);
       case SDL_WINDOWEVENT:
         out.window = event.window.windowID;
         switch (event.window.event) {
+          case SDL_WINDOWEVENT_FOCUS_GAINED: {
+            // Keys that came up while another window had the keyboard are
+            // held no longer. (Not the other way round: a press queued
+            // behind this event is down now and is no repeat.)
+            std::uint32_t down = 0;
+            if (SDL_Window* window = SDL_GetWindowFromID(event.window.windowID);
+                window != nullptr && x11::KeysDown(window, kFollowedKeys, down))
+              heldKeys_ &= down;
+            return false;
+          }
+          case SDL_WINDOWEVENT_FOCUS_LOST:
+            out.type = WindowEvent::Type::FocusLost;
+            return true;
           case SDL_WINDOWEVENT_ENTER:
             pointerInside_ = true;
             return false;
@@ -408,8 +451,33 @@ class SdlWindowSystem final : public WindowSystem {
     }
   }
 
+  bool TranslateKey(const SDL_KeyboardEvent& key, WindowEvent& out) {
+    const bool down = key.type == SDL_KEYDOWN;
+    const int followed = FollowedKey(key.keysym.sym);
+    const std::uint32_t bit = followed >= 0 ? std::uint32_t{1} << followed : 0;
+    // Losing the keyboard, SDL lets go of every key it holds, with key-ups
+    // of its own: nobody released them here, and FocusLost follows.
+    if (!down && SDL_GetKeyboardFocus() != SDL_GetWindowFromID(key.windowID)) return false;
+    out.type = down ? WindowEvent::Type::KeyDown : WindowEvent::Type::KeyUp;
+    out.window = key.windowID;
+    out.key = followed >= 0 ? kFollowedKeyCodes[followed] : KeyCode::Other;
+    out.modifiers = 0;
+    if ((key.keysym.mod & KMOD_SHIFT) != 0) out.modifiers |= WindowEvent::Shift;
+    if ((key.keysym.mod & KMOD_ALT) != 0) out.modifiers |= WindowEvent::Alt;
+    if ((key.keysym.mod & KMOD_CTRL) != 0) out.modifiers |= WindowEvent::Ctrl;
+    if (down) {
+      out.repeat = key.repeat != 0 || (heldKeys_ & bit) != 0;
+      heldKeys_ |= bit;
+    } else {
+      heldKeys_ &= ~bit;
+    }
+    return true;
+  }
+
   std::unique_ptr<SDL_Cursor, CursorDeleter> arrow_;
   std::unique_ptr<SDL_Cursor, CursorDeleter> hand_;
+  std::set<SDL_Window*> windows_;
+  std::uint32_t heldKeys_ = 0;  // bit i: kFollowedKeys[i] is down
   Uint32 timerEvent_ = 0;
   // The same, for the timer thread; one window system at a time.
   static inline std::atomic<Uint32> timerEventType_{0};
@@ -418,7 +486,6 @@ class SdlWindowSystem final : public WindowSystem {
   bool pointerInside_ = false;
   std::unique_ptr<atk::AtkAccessibility> accessibility_ = std::make_unique<atk::AtkAccessibility>();
   bool accessibilityTried_ = false;
-  std::vector<SDL_Window*> windows_;  // the live ones, oldest first
   std::deque<WindowEvent> posted_;    // requests of screen readers, waiting for the loop
   int displayFd_ = -1;
   int wake_ = -1;

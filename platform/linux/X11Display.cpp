@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <X11/keysym.h>
 #include <unistd.h>
 
 namespace platform::x11 {
@@ -12,6 +13,22 @@ namespace {
 // print a line and exit with status 1. Nothing can be shown or cleaned up on
 // a display that is gone: end now.
 int DisplayLost(Display*) { _exit(0); }
+
+KeySym KeySymOf(std::int32_t key) {
+  switch (key) {
+    case SDLK_TAB: return XK_Tab;
+    case SDLK_RETURN: return XK_Return;
+    case SDLK_KP_ENTER: return XK_KP_Enter;
+    case SDLK_SPACE: return XK_space;
+    case SDLK_LEFT: return XK_Left;
+    case SDLK_RIGHT: return XK_Right;
+    case SDLK_UP: return XK_Up;
+    case SDLK_DOWN: return XK_Down;
+    case SDLK_ESCAPE: return XK_Escape;
+    case SDLK_F4: return XK_F4;
+    default: return NoSymbol;
+  }
+}
 
 }  // namespace
 
@@ -39,6 +56,23 @@ bool SetWindowIcons(SDL_Window* window, const std::vector<unsigned long>& cardin
   XChangeProperty(display, info.info.x11.window, icon, cardinal, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(cardinals.data()), static_cast<int>(cardinals.size()));
   XFlush(display);
+  return true;
+}
+
+bool KeysDown(SDL_Window* window, std::span<const std::int32_t> keys, std::uint32_t& down) {
+  down = 0;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return false;
+  Display* display = info.info.x11.display;
+  char keymap[32] = {};
+  XQueryKeymap(display, keymap);
+  for (std::size_t i = 0; i < keys.size() && i < 32; ++i) {
+    const KeySym symbol = KeySymOf(keys[i]);
+    if (symbol == NoSymbol) continue;
+    const KeyCode code = XKeysymToKeycode(display, symbol);
+    if (code != 0 && (keymap[code / 8] & (1 << (code % 8))) != 0) down |= std::uint32_t{1} << i;
+  }
   return true;
 }
 

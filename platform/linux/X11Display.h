@@ -3,6 +3,8 @@
 // that clash with the window-system contract's names.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <vector>
 
 struct SDL_Window;
@@ -18,6 +20,12 @@ bool PointerOnScreen(SDL_Window* window, int& x, int& y);
 // width * height ARGB pixels, for each size in turn). False when SDL runs on
 // another driver.
 bool SetWindowIcons(SDL_Window* window, const std::vector<unsigned long>& cardinals);
+
+// Which of `keys` (SDL key codes of keys that every layout has in one
+// place: Tab, Return, the arrows, ...) are down on the keyboard now, asked of
+// the X server: bit i of `down` for keys[i] (at most 32). False when SDL
+// runs on another driver.
+bool KeysDown(SDL_Window* window, std::span<const std::int32_t> keys, std::uint32_t& down);
 
 // The file descriptor of the X connection `window` is on, or -1 when SDL runs
 // on another driver.

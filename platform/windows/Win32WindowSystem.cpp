@@ -7,6 +7,12 @@
 // into WindowEvents in the window procedure and queued; WaitEvent pumps
 // messages until the queue holds one. One-shot timers are window timers of a
 // message-only window that each stop themselves at their first tick.
+//
+// Keys come from WM_KEYDOWN / WM_KEYUP and their WM_SYS* forms (a key with
+// Alt held); characters (WM_CHAR) are not used. Alt+F4 is left to the
+// system: DefWindowProcW turns it into SC_CLOSE and so WM_CLOSE, which
+// arrives as Close. The focus cues follow the framework's own rule (none
+// until a key is used), not the system's UI state.
 #include "platform/WindowSystem.h"
 
 #include "platform/windows/WideText.h"
@@ -24,6 +30,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -235,20 +242,49 @@ class Win32WindowSystem final : public WindowSystem {
     queue_.pop_front();
   }
 
-  void DiscardMouseInput() override {
-    // Mouse messages still waiting for this thread, then the events already
-    // made of them.
+  void DiscardMouseAndKeyInput() override {
+    // Mouse and key messages still waiting for this thread, then the events
+    // already made of them.
     MSG message;
     while (::PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
     }
     while (::PeekMessageW(&message, nullptr, WM_MOUSELEAVE, WM_MOUSELEAVE, PM_REMOVE)) {
     }
+    while (::PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
     using Type = WindowEvent::Type;
     std::erase_if(queue_, [](const WindowEvent& e) {
       return e.type == Type::MouseMove || e.type == Type::MouseDown || e.type == Type::MouseUp ||
-             e.type == Type::MouseLeave;
+             e.type == Type::MouseLeave || e.type == Type::KeyDown || e.type == Type::KeyUp;
     });
+    // A key down now went down before: held until it comes up.
+    heldKeys_ = KeysDownNow();
   }
+
+  // Keys: what a key message means, with the held state followed here (a
+  // key held since before the window was shown repeats, whatever the
+  // message's own previous-state bit says).
+  void QueueKey(std::uint32_t window, bool down, WPARAM virtualKey, LPARAM lParam) {
+    WindowEvent event;
+    event.type = down ? WindowEvent::Type::KeyDown : WindowEvent::Type::KeyUp;
+    event.window = window;
+    const int followed = FollowedKey(virtualKey);
+    const std::uint32_t bit = followed >= 0 ? std::uint32_t{1} << followed : 0;
+    event.key = followed >= 0 ? kFollowedKeyCodes[followed] : KeyCode::Other;
+    if ((::GetKeyState(VK_SHIFT) & 0x8000) != 0) event.modifiers |= WindowEvent::Shift;
+    if ((::GetKeyState(VK_CONTROL) & 0x8000) != 0) event.modifiers |= WindowEvent::Ctrl;
+    if ((::GetKeyState(VK_MENU) & 0x8000) != 0) event.modifiers |= WindowEvent::Alt;
+    if (down) {
+      event.repeat = (lParam & (LPARAM{1} << 30)) != 0 || (heldKeys_ & bit) != 0;
+      heldKeys_ |= bit;
+    } else {
+      heldKeys_ &= ~bit;
+    }
+    Push(event);
+  }
+  // The window took the keyboard: keys that came up meanwhile are held no
+  // longer.
+  void KeyboardGained() { heldKeys_ &= KeysDownNow(); }
 
   std::uint64_t StartTimer(int milliseconds) override {
     const std::uint64_t id = ++lastTimer_;
@@ -287,6 +323,28 @@ class Win32WindowSystem final : public WindowSystem {
   std::uint32_t lastWindow_ = 0;
   std::uint64_t lastTimer_ = 0;
   std::set<std::uint64_t> timers_;
+  std::uint32_t heldKeys_ = 0;  // bit i: kFollowedKeys[i] is down
+
+  static constexpr WPARAM kFollowedKeys[] = {VK_TAB,   VK_RETURN, VK_SPACE,  VK_LEFT, VK_RIGHT,
+                                             VK_UP,    VK_DOWN,   VK_ESCAPE, VK_F4};
+  static constexpr KeyCode kFollowedKeyCodes[] = {KeyCode::Tab,  KeyCode::Enter, KeyCode::Space,
+                                                  KeyCode::Left, KeyCode::Right, KeyCode::Up,
+                                                  KeyCode::Down, KeyCode::Escape, KeyCode::F4};
+  static_assert(std::size(kFollowedKeys) == std::size(kFollowedKeyCodes));
+
+  // The index of `virtualKey` in kFollowedKeys (Enter: the main key and the
+  // keypad's), or -1.
+  static int FollowedKey(WPARAM virtualKey) {
+    for (std::size_t i = 0; i < std::size(kFollowedKeys); ++i)
+      if (kFollowedKeys[i] == virtualKey) return static_cast<int>(i);
+    return -1;
+  }
+  static std::uint32_t KeysDownNow() {
+    std::uint32_t down = 0;
+    for (std::size_t i = 0; i < std::size(kFollowedKeys); ++i)
+      if ((::GetAsyncKeyState(static_cast<int>(kFollowedKeys[i])) & 0x8000) != 0) down |= std::uint32_t{1} << i;
+    return down;
+  }
 };
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -571,6 +629,27 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       ::EndPaint(window, &paint);
       return 0;
+    }
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      system_.QueueKey(id_, message == WM_KEYDOWN, wParam, lParam);
+      return 0;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+      // The system's keys (Alt+F4 among them) go on to DefWindowProcW.
+      if (wParam != VK_F4) system_.QueueKey(id_, message == WM_SYSKEYDOWN, wParam, lParam);
+      break;
+    case WM_CHAR:
+      return 0;
+    case WM_SETFOCUS:
+      system_.KeyboardGained();
+      break;
+    case WM_KILLFOCUS: {
+      WindowEvent event;
+      event.type = Type::FocusLost;
+      event.window = id_;
+      system_.Push(event);
+      break;
     }
     case WM_CLOSE: {
       // The form decides; the window stays until it is destroyed.

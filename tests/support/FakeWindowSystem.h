@@ -92,13 +92,13 @@ class FakeWindowSystem final : public platform::WindowSystem {
       pointer = {window->second->x + event.x, window->second->y + event.y};
   }
 
-  void DiscardMouseInput() override {
+  void DiscardMouseAndKeyInput() override {
     using Type = platform::WindowEvent::Type;
     std::erase_if(queue, [](const platform::WindowEvent& e) {
       return e.type == Type::MouseMove || e.type == Type::MouseDown || e.type == Type::MouseUp ||
-             e.type == Type::MouseLeave;
+             e.type == Type::MouseLeave || e.type == Type::KeyDown || e.type == Type::KeyUp;
     });
-    journal.push_back("discard mouse input");
+    journal.push_back("discard mouse and key input");
   }
 
   std::uint64_t StartTimer(int milliseconds) override {
@@ -131,6 +131,16 @@ class FakeWindowSystem final : public platform::WindowSystem {
     event.x = x;
     event.y = y;
     event.button = button;
+    queue.push_back(event);
+  }
+  void Key(platform::WindowEvent::Type type, std::uint32_t window, platform::KeyCode key,
+           std::uint8_t modifiers = 0, bool repeat = false) {
+    platform::WindowEvent event;
+    event.type = type;
+    event.window = window;
+    event.key = key;
+    event.modifiers = modifiers;
+    event.repeat = repeat;
     queue.push_back(event);
   }
   void Push(platform::WindowEvent::Type type, std::uint32_t window = 0) {
