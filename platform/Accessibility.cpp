@@ -1,8 +1,6 @@
 #include "platform/Accessibility.h"
 
-#include <algorithm>
 #include <climits>
-#include <cstdlib>
 
 namespace platform {
 
@@ -33,10 +31,7 @@ std::vector<AccessibleChange> AccessibleChanges(const AccessibleTree& before, co
     if (was.name != now.name || was.description != now.description || was.defaultAction != now.defaultAction ||
         was.role != now.role)
       changes.push_back({Kind::Name, child});
-    const PixelRect& a = was.bounds;
-    const PixelRect& b = now.bounds;
-    if (a.left != b.left || a.top != b.top || a.width != b.width || a.height != b.height)
-      changes.push_back({Kind::Location, child});
+    if (was.bounds != now.bounds) changes.push_back({Kind::Location, child});
   }
   return changes;
 }

@@ -35,6 +35,8 @@ struct AccessibleElement {
   AccessibleRole role = AccessibleRole::PushButton;
   std::uint32_t states = 0;  // AccessibleState bits
   PixelRect bounds;          // client pixels, as presented
+
+  bool operator==(const AccessibleElement&) const = default;
 };
 
 struct AccessibleTree {

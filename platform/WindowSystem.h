@@ -36,6 +36,8 @@ struct PixelRect {
   int top = 0;
   int width = 0;
   int height = 0;
+
+  bool operator==(const PixelRect&) const = default;
 };
 
 // A frame to present: 3 bytes per pixel (R, G, B), `stride` bytes from one
