@@ -165,6 +165,10 @@ case "$mode" in
     geometry
     joined() { (($(not_to_x) > 0)); }
     check "the launcher has joined the accessibility bus" wait_for 10 joined
+    # Idle, the wait polls the display and the bus: a timer's tick must wake
+    # it all the same (the update check, a second after the first show).
+    check "the timer ticks while the wait polls: the update check is installed" \
+      wait_for 10 log_count_is InstallUpdateCheck 1
     /usr/bin/python3 "$here/atspi-client.py" "$(window_id)" "$X" "$Y" "$log" || failures=$((failures + $?))
     # The registry, started by the accessibility bus, ends with it; its PID
     # is kept so that the clean-up can make sure.
