@@ -87,6 +87,8 @@ check("the application holds one frame", app.childCount == 1, app.childCount)
 frame = app.getChildAtIndex(0)
 check("the frame is named Vidorra", frame.name == "Vidorra" and frame.getRole() == pyatspi.ROLE_FRAME,
       (frame.name, frame.getRoleName()))
+print(f"     {app.getRoleName()} {app.name!r} > {frame.getRoleName()} {frame.name!r}, "
+      f"states {' '.join(sorted(states(frame)))}", flush=True)
 check("the frame holds four children", frame.childCount == 4, frame.childCount)
 layout = [("视频编辑", "Edit", (251, 170, 171, 165)), ("视频剪切", "Cut", (428, 170, 171, 78)),
           ("视频合并", "Join", (428, 257, 171, 78)), ("关闭", "Close", (834, 4, 20, 20))]
@@ -105,6 +107,9 @@ for button, (name, description, (left, top, width, height)) in zip(buttons, layo
           (action.nActions, action.getName(0), action.getLocalizedName(0)))
     expected = {"enabled", "sensitive", "focusable", "showing", "visible"} | ({"focused"} if name == "视频编辑" else set())
     check(f"{description}: states", states(button) == expected, sorted(states(button)))
+    print(f"     {button.getRoleName()} {button.name!r} ({button.description}) at "
+          f"{extents.x},{extents.y} {extents.width}x{extents.height}, action {action.getName(0)} "
+          f"({action.getLocalizedName(0)}), states {' '.join(sorted(states(button)))}", flush=True)
 edit, cut, join, close = buttons
 
 # A focus move by the keyboard: Tab from Edit to Cut.

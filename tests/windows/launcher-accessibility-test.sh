@@ -70,6 +70,7 @@ readonly FOCUSED=0x4 PRESSED=0x8 HOTTRACKED=0x80 FOCUSABLE=0x100000
 check "the client finds the window and takes its object" asked find '^found [0-9]+$'
 check "the client is named Vidorra, ROLE_SYSTEM_CLIENT, with four children" \
   asked client '^client name=Vidorra role=10 children=4$'
+printf '     %s' "$reply"
 check "AccessibleChildren gives four simple elements" asked children '^children 4 I4:1 I4:2 I4:3 I4:4$'
 declare -A layout=([1]="251,170,171,165" [2]="428,170,171,78" [3]="428,257,171,78" [4]="834,4,20,20")
 declare -A names=([1]="视频编辑 Edit" [2]="视频剪切 Cut" [3]="视频合并 Join" [4]="关闭 Close")
@@ -79,6 +80,7 @@ for id in 1 2 3 4; do
   check "child $id: $name ($description), push button, at its place, default action 按下" \
     asked "child $id" "^child $id name=$name description=$description role=43 state=0x[0-9a-f]+ location=$((X + left)),$((Y + top)),$width,$height action=按下\$"
   check "child $id is focusable" has_state "$id" $FOCUSABLE
+  printf '     %s' "$reply"
 done
 check "hit test: Join" asked "hit $((X + 500)) $((Y + 300))" '^hit 3$'
 check "hit test: the background is the client itself" asked "hit $((X + 120)) $((Y + 420))" '^hit 0$'
