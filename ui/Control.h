@@ -116,7 +116,7 @@ class TControl {
   void PerformClick();
   // Space went down on the focused control / its press ended: with
   // `activate` (the key came up) a click follows as PerformClick raises it;
-  // without (cancelled: Escape, the focus moved, the window hid) none does.
+  // without (cancelled: the focus moved, the window hid) none does.
   void PerformKeyPress();
   void PerformKeyPressEnd(bool activate);
 

@@ -590,9 +590,6 @@ void TForm::HandleKeyDown(const platform::WindowEvent& event) {
       NoteControlStates();
       keyPressed_->PerformKeyPress();
       return;
-    case KeyCode::Escape:
-      CancelKeyPress();
-      return;
     default:
       return;
   }

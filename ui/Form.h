@@ -42,10 +42,11 @@
 //   (ties go to the first in tab order); where there is none it stays.
 // - Enter activates the focused control at once (TControl::PerformClick).
 //   Space presses it (TControl::PerformKeyPress: a button shows its pressed
-//   picture) and activates it when it comes up, as a push button does. The
-//   press is cancelled without a click when the focus moves, on Escape, on
-//   any mouse button going down, when the window hides or loses the
-//   keyboard; Enter during it ends it and clicks once. Space does nothing
+//   picture) and activates it when it comes up, as a push button does: the
+//   press is cancelled without a click when the focus moves, when the window
+//   hides or loses the keyboard, and (the mouse taking over) when any mouse
+//   button goes down; Escape does not end it, any more than it ends a push
+//   button's. Enter during it ends it and clicks once. Space does nothing
 //   while the left mouse button is held.
 // - A KeyDown that repeats activates and presses nothing (Tab and the
 //   arrows do repeat). Alt or Ctrl held makes Tab, the arrows, Enter and

@@ -5,11 +5,12 @@
 // - click-through on focus: a press right after the pointer enters counts;
 // - no quit on closing the last window: a close request is the form's to
 //   handle; SDL_QUIT then means a signal (SIGINT, SIGTERM).
-// Three things are asked of Xlib directly: where the pointer is on the screen
+// Four things are asked of Xlib directly: where the pointer is on the screen
 // (SDL's global mouse state is cached while a button is held), which keys
-// are down (SDL forgets them whenever the window loses the keyboard), and
-// what happens when the connection to the display is lost (the process ends
-// quietly with exit code 0, as every other end of the launcher does).
+// are down (SDL forgets them whenever the window loses the keyboard), what
+// happens when the connection to the display is lost (the process ends
+// quietly with exit code 0, as every other end of the launcher does), and
+// that SDL's wake-up of a window being destroyed is no fatal error.
 //
 // Keys: SDL_KEYDOWN / SDL_KEYUP, with no text input. SDL's own repeat flag
 // only knows presses it saw since the window last took the keyboard, so the
@@ -194,6 +195,10 @@ class SdlWindowSystem final : public WindowSystem {
     // nothing or complain on standard error when they find no display.
     // SDL_VIDEODRIVER, when set, still decides.
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    // Before SDL_Init: SDL keeps the handler it finds, chains to it, and puts
+    // it back when it closes its connections, which is when such an error
+    // may still arrive.
+    x11::IgnoreWakeUpsOfGoneWindows();
     // Video before the timer: the timer starts a thread, and in a process
     // with more than one thread the C library locks every getc, which the X
     // input method's start-up calls for each character of its compose

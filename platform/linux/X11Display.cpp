@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <X11/Xproto.h>
 #include <X11/keysym.h>
 #include <unistd.h>
 
@@ -13,6 +14,19 @@ namespace {
 // print a line and exit with status 1. Nothing can be shown or cleaned up on
 // a display that is gone: end now.
 int DisplayLost(Display*) { _exit(0); }
+
+// SDL_PushEvent from another thread (SDL's timer thread) wakes the thread
+// waiting for events with a client message sent to one of its windows over
+// a second connection. When the window is destroyed at that moment (the
+// launcher closing as a timer ticks), the server may take the destruction
+// first and answer the send with BadWindow, which Xlib's default handler
+// turns into exit(1). Nothing is left to wake: that error is dropped.
+XErrorHandler previousErrorHandler = nullptr;
+
+int XErrorArrived(Display* display, XErrorEvent* error) {
+  if (error->error_code == BadWindow && error->request_code == X_SendEvent) return 0;
+  return previousErrorHandler != nullptr ? previousErrorHandler(display, error) : 0;
+}
 
 KeySym KeySymOf(std::int32_t key) {
   switch (key) {
@@ -103,5 +117,10 @@ bool RootHasProperty(SDL_Window* window, const char* name) {
 }
 
 void EndQuietlyWhenTheDisplayIsLost() { XSetIOErrorHandler(&DisplayLost); }
+
+void IgnoreWakeUpsOfGoneWindows() {
+  const XErrorHandler previous = XSetErrorHandler(&XErrorArrived);
+  if (previous != &XErrorArrived) previousErrorHandler = previous;
+}
 
 }  // namespace platform::x11

@@ -39,4 +39,9 @@ bool RootHasProperty(SDL_Window* window, const char* name);
 // away) ends the process at once, quietly, with exit code 0.
 void EndQuietlyWhenTheDisplayIsLost();
 
+// From now on a wake-up that SDL sent to a window destroyed meanwhile is
+// no error (see X11Display.cpp); every other X error goes where it went.
+// Called before SDL_Init.
+void IgnoreWakeUpsOfGoneWindows();
+
 }  // namespace platform::x11
