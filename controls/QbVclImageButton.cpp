@@ -176,8 +176,10 @@ void TQbVclImageButton::SetPicSmallDisabled(const ui::TPicture& value) {
 }
 
 void TQbVclImageButton::SetEnabled(bool value) {
+  const bool changed = value != Enabled_;
   Enabled_ = value;
   ShowState(isNormal);
+  if (changed) UserEnabledChanged();
 }
 
 void TQbVclImageButton::SetCaption(TCaption value) {

@@ -73,6 +73,7 @@ class TQbVclImageButton : public ui::TPictureView {
   // input keeps coming and the button ignores it itself while disabled.
   bool Enabled() const { return Enabled_; }
   void SetEnabled(bool value) override;
+  bool UserEnabled() const override { return Enabled_; }
   // A tab stop takes the focus while the button's own flag says enabled.
   bool CanFocus() const override { return TabStop() && Enabled_; }
   bool NeedStretch() const { return NeedStretch_; }

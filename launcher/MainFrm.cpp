@@ -126,6 +126,13 @@ TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths)
   LayOutButton(*this, *btnJoin, {428, 257, 171, 78, "join", true, 2});
   btnJoin->OnClick = [this](ui::TControl& sender) { btnJoinClick(sender); };
 
+  // What screen readers say of the buttons: the launcher's own texts, with
+  // the English words as descriptions.
+  SetAccessibleChildren({{btnEdit, u"视频编辑", u"Edit"},
+                         {btnCut, u"视频剪切", u"Cut"},
+                         {btnJoin, u"视频合并", u"Join"},
+                         {btnCloseFrm, u"关闭", u"Close"}});
+
   timerScheduleInstall = CreateTimer();
   timerScheduleInstall->SetEnabled(false);
   timerScheduleInstall->SetInterval(1000);

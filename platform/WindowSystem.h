@@ -18,6 +18,9 @@
 
 namespace platform {
 
+struct AccessibleTree;
+struct AccessibleChange;
+
 struct WindowParams {
   int clientWidth = 0;
   int clientHeight = 0;
@@ -33,6 +36,8 @@ struct PixelRect {
   int top = 0;
   int width = 0;
   int height = 0;
+
+  bool operator==(const PixelRect&) const = default;
 };
 
 // A frame to present: 3 bytes per pixel (R, G, B), `stride` bytes from one
@@ -93,6 +98,16 @@ class NativeWindow {
   // runs the platform's move loop). False when the platform has no such move:
   // the caller then moves the window itself from the mouse events that follow.
   virtual bool SystemDragMove() { return false; }
+
+  // What screen readers are shown of the window (platform/Accessibility.h):
+  // its accessible content now, and what changed since the last call, which
+  // clients are told. The platform serves clients from its own copy; their
+  // requests come back as AccessibleAction events. Where the platform has no
+  // accessibility, nothing happens.
+  virtual void UpdateAccessible(const AccessibleTree& tree, std::span<const AccessibleChange> changes) {
+    (void)tree;
+    (void)changes;
+  }
 };
 
 // The keys the framework acts on. Enter is the main key and the keypad's;
@@ -113,6 +128,7 @@ struct WindowEvent {
     KeyDown,     // key, repeat, modifiers: a key went down while the window had the keyboard
     KeyUp,       // key, modifiers: it came up
     FocusLost,   // the window no longer has the keyboard: keys held now come up elsewhere
+    AccessibleAction,  // child: a screen reader asked for that accessible child's default action
   };
   enum Button : std::uint8_t { Left = 0, Right = 1, Middle = 2 };
   enum Modifier : std::uint8_t { Shift = 1, Alt = 2, Ctrl = 4 };
@@ -128,6 +144,7 @@ struct WindowEvent {
   // KeyDown: the key was already down (the keyboard's auto-repeat, or a key
   // held since before the window was shown or took the keyboard).
   bool repeat = false;
+  int child = 0;  // AccessibleAction: the child, counted from 0
 };
 
 class WindowSystem {

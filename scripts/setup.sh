@@ -11,7 +11,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # The lists that building and running the launcher and the probe need
 # (scripts/run.sh); every other list is for the tests, the Windows builds and
 # the packages.
-run_lists=(base mainwindow mediaprobe ui)
+run_lists=(base mainwindow mediaprobe ui accessibility)
 
 usage() {
   cat <<USAGE

@@ -19,6 +19,16 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   WindowPosChanged();
 }
 
+void TControl::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  UserEnabledChanged();
+}
+
+void TControl::UserEnabledChanged() {
+  if (owner_ != nullptr) owner_->ControlStateChanged(*this);
+}
+
 void TControl::Repaint() {
   if (owner_ != nullptr) owner_->RepaintNow(*this);
 }

@@ -35,6 +35,8 @@ class RepaintSink {
   virtual void RepaintNow(TControl& control) = 0;
   // Draw `control` in the next paint cycle.
   virtual void InvalidateControl(TControl& control) = 0;
+  // `control`'s enabled state (TControl::UserEnabled) has changed.
+  virtual void ControlStateChanged(TControl& control) { (void)control; }
 
  protected:
   ~RepaintSink() = default;
@@ -76,7 +78,12 @@ class TControl {
   // state of its own instead (the image button does: it stays routed and
   // ignores input itself, and changes its look); the override runs whichever
   // type the call is made through.
-  virtual void SetEnabled(bool enabled) { enabled_ = enabled; }
+  virtual void SetEnabled(bool enabled);
+  // Whether the control responds to its user, in its own sense (the image
+  // button's own flag; otherwise the framework's state). Screen readers call
+  // a control that does not "unavailable". A change is reported to the
+  // owner (RepaintSink::ControlStateChanged).
+  virtual bool UserEnabled() const { return enabled_; }
 
   // Draw now through the owner / in the owner's next paint cycle.
   void Repaint();
@@ -134,6 +141,8 @@ class TControl {
   virtual void KeyPressEnd(bool /*activate*/) {}
   // After every change of position or size.
   virtual void WindowPosChanged() {}
+  // Tells the owner that UserEnabled has changed.
+  void UserEnabledChanged();
 
  private:
   RepaintSink* owner_;

@@ -42,6 +42,7 @@ TForm::~TForm() {
   reportedPressed_ = nullptr;
   OnFocusChange = nullptr;
   OnControlStateChange = nullptr;
+  accessibleChildren_.clear();
   timers_.clear();
   // Controls go last created first, while the window still exists.
   while (!controls_.empty()) controls_.pop_back();
@@ -89,6 +90,7 @@ void TForm::SetClientSize(int width, int height) {
 void TForm::SetCaption(std::u16string caption) {
   caption_ = std::move(caption);
   if (window_) window_->SetTitle(caption_);
+  UpdateAccessible();
 }
 
 void TForm::SetIcon(std::span<const TPngImage> sizes) {
@@ -156,6 +158,7 @@ void TForm::Show() {
   Compose();
   PresentRect(0, 0, clientWidth_, clientHeight_);
   dirty_ = false;
+  UpdateAccessible();
 }
 
 void TForm::Hide() {
@@ -174,6 +177,7 @@ void TForm::Hide() {
   pointerKnown_ = false;
   SetHover(nullptr);
   NoteControlStates();
+  UpdateAccessible();
 }
 
 void TForm::Close() {
@@ -401,6 +405,9 @@ void TForm::HandleEvent(const platform::WindowEvent& event) {
     case Type::FocusLost:
       CancelKeyPress();
       return;
+    case Type::AccessibleAction:
+      PerformAccessibleAction(event.child);
+      return;
     case Type::Expose:
       if (!visible_) return;
       Compose();
@@ -454,6 +461,7 @@ void TForm::SetFocusedControl(TControl* control) {
     if (previous != nullptr) RepaintArea(*previous);
     if (focused_ != nullptr) RepaintArea(*focused_);
   }
+  UpdateAccessible();
   if (OnFocusChange) OnFocusChange(*this, focused_);
 }
 
@@ -604,6 +612,7 @@ void TForm::NoteControlStates() {
   // Recorded first: a handler may cause the next change.
   reportedHot_ = hot;
   reportedPressed_ = pressed;
+  UpdateAccessible();
   if (!OnControlStateChange) return;
   TControl* const candidates[] = {wasHot, hot, wasPressed, pressed};
   for (std::size_t i = 0; i < 4; ++i) {

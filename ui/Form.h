@@ -66,7 +66,18 @@
 // - OnControlStateChange: after the hot control (under the pointer) or the
 //   pressed control (held down by the left mouse button or by Space) has
 //   changed, once for each control whose state changed; before any click
-//   that the same input raises.
+//   that the same input raises. Also after a control's own enabled state
+//   (TControl::UserEnabled) has changed.
+//
+// Screen readers: the form describes its accessible children to its window
+// (platform/Accessibility.h), each a control of the form with the name and
+// description given in SetAccessibleChildren, a push button whose default
+// action is kPressAction, and the states the rules above give it: focusable
+// (CanFocus), focused, hot, pressed, unavailable (not UserEnabled). The
+// description follows every change of focus, hot, pressed or enabled state,
+// of the caption and of visibility, before the handlers above run. A
+// client's default action (an AccessibleAction event) gives the control the
+// focus, where it can take it, and raises its click as PerformClick does.
 #pragma once
 
 #include <cstdint>
@@ -77,6 +88,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Accessibility.h"
 #include "platform/WindowSystem.h"
 #include "ui/Control.h"
 #include "ui/Font.h"
@@ -108,6 +120,16 @@ inline constexpr unsigned WM_SYSCOMMAND = 0x0112;
 inline constexpr unsigned SC_MOVE = 0xF010;
 inline constexpr unsigned HTCAPTION = 2;
 inline constexpr unsigned SC_DRAGMOVE = SC_MOVE | HTCAPTION;
+
+// The name of a push button's default action, as screen readers say it.
+inline constexpr char16_t kPressAction[] = u"按下";
+
+// One of a form's accessible children.
+struct TAccessibleChild {
+  TControl* control = nullptr;
+  std::u16string name;
+  std::u16string description;
+};
 
 class TForm : public RepaintSink {
  public:
@@ -201,9 +223,16 @@ class TForm : public RepaintSink {
   TFocusChangeEvent OnFocusChange;
   TControlStateEvent OnControlStateChange;
 
+  // Screen readers (rules above): the accessible children in the order
+  // clients number them; entries naming no control of this form are left
+  // out. The description as it is now.
+  void SetAccessibleChildren(std::vector<TAccessibleChild> children);
+  platform::AccessibleTree AccessibleTree() const;
+
   // RepaintSink.
   void RepaintNow(TControl& control) override;
   void InvalidateControl(TControl& control) override;
+  void ControlStateChanged(TControl& control) override;
   // Repaints the whole client area in the next paint cycle.
   void Invalidate() { dirty_ = true; }
 
@@ -240,6 +269,9 @@ class TForm : public RepaintSink {
   void RepaintArea(const TControl& control);
   // Reports the hot and pressed states that changed since the last report.
   void NoteControlStates();
+  // Gives the window the accessible description, and what changed in it.
+  void UpdateAccessible();
+  void PerformAccessibleAction(int child);
 
   TApplication& application_;
   std::unique_ptr<platform::NativeWindow> window_;
@@ -270,6 +302,9 @@ class TForm : public RepaintSink {
   std::uint32_t focusRingColor_ = clHighlight;
   TControl* reportedHot_ = nullptr;
   TControl* reportedPressed_ = nullptr;
+
+  std::vector<TAccessibleChild> accessibleChildren_;
+  platform::AccessibleTree accessibleSent_;  // what the window was last given
 };
 
 }  // namespace ui

@@ -16,18 +16,30 @@
 // only knows presses it saw since the window last took the keyboard, so the
 // window system keeps the keys it follows held from their press (or from a
 // show that found them down) to their release.
+//
+// Screen readers (platform/linux/AtkAccessibility.h): once the first event is
+// waited for (the first frame is out by then), the windows' accessible
+// objects are served over AT-SPI if an accessibility bus can be reached.
+// Only then does the wait change: it polls the X connection and the GLib
+// main context together, and a timer's tick wakes it through an eventfd.
 #include "platform/WindowSystem.h"
 
+#include "platform/Accessibility.h"
 #include "platform/TextEncoding.h"
 
+#include "platform/linux/AtkAccessibility.h"
 #include "platform/linux/X11Display.h"
 
 #include <SDL.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstddef>
+#include <deque>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -68,9 +80,17 @@ class SdlWindow final : public NativeWindow {
       : window_(window), arrow_(arrow), hand_(hand), registry_(registry) {
     registry_.insert(window);
   }
-  ~SdlWindow() override { registry_.erase(window_.get()); }
+  ~SdlWindow() override {
+    accessible_.reset();
+    registry_.erase(window_.get());
+  }
   SdlWindow(const SdlWindow&) = delete;
   SdlWindow& operator=(const SdlWindow&) = delete;
+
+  void SetAccessible(std::unique_ptr<atk::AtkWindow> accessible) { accessible_ = std::move(accessible); }
+  void UpdateAccessible(const AccessibleTree& tree, std::span<const AccessibleChange> changes) override {
+    if (accessible_) accessible_->Update(tree, changes);
+  }
 
   std::uint32_t Id() const override { return SDL_GetWindowID(window_.get()); }
 
@@ -148,6 +168,7 @@ class SdlWindow final : public NativeWindow {
   SDL_Cursor* arrow_;  // owned by the window system
   SDL_Cursor* hand_;
   std::set<SDL_Window*>& registry_;  // the window system's live windows
+  std::unique_ptr<atk::AtkWindow> accessible_;  // goes before the window
 };
 
 class SdlWindowSystem final : public WindowSystem {
@@ -158,6 +179,9 @@ class SdlWindowSystem final : public WindowSystem {
 
   ~SdlWindowSystem() override {
     for (const auto& [id, sdlId] : timers_) SDL_RemoveTimer(sdlId);
+    accessibility_.reset();
+    wakeFd_.store(-1);
+    if (wake_ >= 0) ::close(wake_);
     arrow_.reset();
     hand_.reset();
     SDL_Quit();
@@ -212,13 +236,48 @@ class SdlWindowSystem final : public WindowSystem {
     SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                           params.clientWidth, params.clientHeight, flags);
     if (window == nullptr) return nullptr;
-    return std::make_unique<SdlWindow>(window, arrow_.get(), hand_.get(), windows_);
+    auto created = std::make_unique<SdlWindow>(window, arrow_.get(), hand_.get(), windows_);
+    const std::uint32_t id = SDL_GetWindowID(window);
+    atk::AtkWindow::Hooks hooks;
+    hooks.screenRect = [window] {
+      PixelRect r;
+      SDL_GetWindowPosition(window, &r.left, &r.top);
+      SDL_GetWindowSize(window, &r.width, &r.height);
+      return r;
+    };
+    hooks.activate = [this, id](int child) {
+      WindowEvent event;
+      event.type = WindowEvent::Type::AccessibleAction;
+      event.window = id;
+      event.child = child;
+      posted_.push_back(event);
+    };
+    created->SetAccessible(accessibility_->AddWindow(std::move(hooks)));
+    return created;
   }
 
   void WaitEvent(WindowEvent& out) override {
+    StartAccessibility();
     for (;;) {
+      if (!posted_.empty()) {
+        out = posted_.front();
+        posted_.pop_front();
+        return;
+      }
       SDL_Event event;
-      if (SDL_WaitEvent(&event) == 0) {
+      if (accessibility_->Running()) {
+        accessibility_->Dispatch();
+        if (!posted_.empty()) continue;
+        SDL_PumpEvents();
+        if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0) {
+          const int fds[] = {displayFd_, wake_};
+          accessibility_->WaitAndDispatch(fds);
+          std::uint64_t ticks = 0;
+          while (::read(wake_, &ticks, sizeof ticks) > 0) {
+          }
+          continue;
+        }
+      } else if (SDL_WaitEvent(&event) == 0) {
         // The queue broke down: nothing more will come.
         out = WindowEvent{};
         out.type = WindowEvent::Type::Quit;
@@ -271,13 +330,37 @@ class SdlWindowSystem final : public WindowSystem {
 
  private:
   // Runs on SDL's timer thread: queue one tick (the id travels in data1) and
-  // end the timer.
+  // end the timer. While the wait polls by itself, the eventfd wakes it.
   static Uint32 TimerFired(Uint32, void* param) {
     SDL_Event event{};
     event.type = timerEventType_.load();
     event.user.data1 = param;
     SDL_PushEvent(&event);
+    if (const int fd = wakeFd_.load(); fd >= 0) {
+      const std::uint64_t one = 1;
+      (void)!::write(fd, &one, sizeof one);
+    }
     return 0;
+  }
+
+  // Once, at the first wait: serve the windows to screen readers if an
+  // accessibility bus can be reached (only over X, whose connection the wait
+  // can then poll).
+  void StartAccessibility() {
+    if (accessibilityTried_) return;
+    accessibilityTried_ = true;
+    if (windows_.empty()) return;
+    SDL_Window* any = *windows_.begin();
+    displayFd_ = x11::ConnectionFd(any);
+    if (displayFd_ < 0) return;
+    wake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wake_ < 0) return;
+    wakeFd_.store(wake_);
+    if (!accessibility_->Start(x11::RootHasProperty(any, "AT_SPI_BUS"))) {
+      wakeFd_.store(-1);
+      ::close(wake_);
+      wake_ = -1;
+    }
   }
 
   static std::uint8_t Modifiers() {
@@ -406,6 +489,12 @@ class SdlWindowSystem final : public WindowSystem {
   std::uint64_t lastTimer_ = 0;
   std::map<std::uint64_t, SDL_TimerID> timers_;
   bool pointerInside_ = false;
+  std::unique_ptr<atk::AtkAccessibility> accessibility_ = std::make_unique<atk::AtkAccessibility>();
+  bool accessibilityTried_ = false;
+  std::deque<WindowEvent> posted_;    // requests of screen readers, waiting for the loop
+  int displayFd_ = -1;
+  int wake_ = -1;
+  static inline std::atomic<int> wakeFd_{-1};
 };
 
 }  // namespace

@@ -90,6 +90,32 @@ bool KeysDown(SDL_Window* window, std::span<const std::int32_t> keys, std::uint3
   return true;
 }
 
+int ConnectionFd(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return -1;
+  return ConnectionNumber(info.info.x11.display);
+}
+
+bool RootHasProperty(SDL_Window* window, const char* name) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return false;
+  Display* display = info.info.x11.display;
+  // An atom nobody made names no property.
+  const Atom property = XInternAtom(display, name, True);
+  if (property == None) return false;
+  Atom type = None;
+  int format = 0;
+  unsigned long items = 0;
+  unsigned long after = 0;
+  unsigned char* value = nullptr;
+  const int status = XGetWindowProperty(display, DefaultRootWindow(display), property, 0, 1, False, AnyPropertyType,
+                                        &type, &format, &items, &after, &value);
+  if (value != nullptr) XFree(value);
+  return status == Success && type != None && items > 0;
+}
+
 void EndQuietlyWhenTheDisplayIsLost() { XSetIOErrorHandler(&DisplayLost); }
 
 void IgnoreWakeUpsOfGoneWindows() {

@@ -27,6 +27,14 @@ bool SetWindowIcons(SDL_Window* window, const std::vector<unsigned long>& cardin
 // runs on another driver.
 bool KeysDown(SDL_Window* window, std::span<const std::int32_t> keys, std::uint32_t& down);
 
+// The file descriptor of the X connection `window` is on, or -1 when SDL runs
+// on another driver.
+int ConnectionFd(SDL_Window* window);
+
+// Whether the root window of `window`'s screen carries the property `name`
+// with a value. False when SDL runs on another driver.
+bool RootHasProperty(SDL_Window* window, const char* name);
+
 // From now on a lost connection to the display (the server ended or went
 // away) ends the process at once, quietly, with exit code 0.
 void EndQuietlyWhenTheDisplayIsLost();

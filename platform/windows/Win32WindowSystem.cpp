@@ -13,8 +13,13 @@
 // system: DefWindowProcW turns it into SC_CLOSE and so WM_CLOSE, which
 // arrives as Close. The focus cues follow the framework's own rule (none
 // until a key is used), not the system's UI state.
+//
+// Screen readers: each window answers WM_GETOBJECT for its client area with
+// the IAccessible of platform/windows/MsaaAccessible.h; a client's default
+// action is queued as an AccessibleAction event.
 #include "platform/WindowSystem.h"
 
+#include "platform/Accessibility.h"
 #include "platform/windows/WideText.h"
 
 #ifndef UNICODE
@@ -24,6 +29,8 @@
 #include <windows.h>
 #include <windowsx.h>
 #undef CreateWindow  // WindowSystem::CreateWindow
+
+#include "platform/windows/MsaaAccessible.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -186,6 +193,9 @@ class Win32Window final : public NativeWindow {
     ::SendMessageW(window_.get(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
     return true;
   }
+  void UpdateAccessible(const AccessibleTree& tree, std::span<const AccessibleChange> changes) override {
+    if (accessibility_) accessibility_->Update(tree, changes);
+  }
 
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -200,6 +210,7 @@ class Win32Window final : public NativeWindow {
   BackBuffer buffer_;
   IconHolder icon_;
   IconHolder smallIcon_;
+  std::unique_ptr<windows::WindowAccessibility> accessibility_;  // disconnected before the window goes
   WindowHolder window_;  // declared last: destroyed first, while the rest still exists
   CursorShape cursor_ = CursorShape::Arrow;
   bool shownOnce_ = false;
@@ -299,6 +310,7 @@ class Win32WindowSystem final : public WindowSystem {
   }
 
   void Push(const WindowEvent& event) { queue_.push_back(event); }
+  windows::ComApartment& Apartment() { return apartment_; }
 
   // The timer window's messages.
   LRESULT HandleTimerWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -316,6 +328,7 @@ class Win32WindowSystem final : public WindowSystem {
   }
 
  private:
+  windows::ComApartment apartment_;  // first: left after every window has gone
   bool registered_ = false;
   WindowTarget timerTarget_{nullptr, this};
   WindowHolder timerWindow_;
@@ -422,6 +435,8 @@ bool Win32WindowSystem::Open(std::string& error) {
 }
 
 Win32Window::~Win32Window() {
+  // Clients that still hold the window's object find it disconnected.
+  accessibility_.reset();
   // The window goes before the buffer and the icon it shows.
   window_.reset();
 }
@@ -438,7 +453,15 @@ bool Win32Window::Create(const WindowParams& params) {
   window_.reset(::CreateWindowExW(exStyle, kWindowClass, L"", style, 0, 0, bounds.right - bounds.left,
                                   bounds.bottom - bounds.top, nullptr, nullptr, ::GetModuleHandleW(nullptr),
                                   &target_));
-  return static_cast<bool>(window_);
+  if (!window_) return false;
+  accessibility_ = std::make_unique<windows::WindowAccessibility>(window_.get(), system_.Apartment(), [this](int child) {
+    WindowEvent event;
+    event.type = WindowEvent::Type::AccessibleAction;
+    event.window = id_;
+    event.child = child;
+    system_.Push(event);
+  });
+  return true;
 }
 
 void Win32Window::Centre() {
@@ -643,7 +666,13 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SETFOCUS:
       system_.KeyboardGained();
+      if (accessibility_) accessibility_->KeyboardGained();
       break;
+    case WM_GETOBJECT: {
+      LRESULT answer = 0;
+      if (accessibility_ && accessibility_->Answer(wParam, lParam, answer)) return answer;
+      break;
+    }
     case WM_KILLFOCUS: {
       WindowEvent event;
       event.type = Type::FocusLost;

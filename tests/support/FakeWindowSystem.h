@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Accessibility.h"
 #include "platform/WindowSystem.h"
 #include "ui/PngImage.h"
 
@@ -45,6 +46,11 @@ class FakeWindow final : public platform::NativeWindow {
   }
   bool PointerOnScreen(int& outX, int& outY) const override;
   void SetCursor(platform::CursorShape shape) override { cursor = shape; }
+  void UpdateAccessible(const platform::AccessibleTree& tree,
+                        std::span<const platform::AccessibleChange> changes) override {
+    accessible = tree;
+    accessibleChanges.insert(accessibleChanges.end(), changes.begin(), changes.end());
+  }
 
   FakeWindowSystem& system;
   std::uint32_t id;
@@ -57,6 +63,8 @@ class FakeWindow final : public platform::NativeWindow {
   platform::CursorShape cursor = platform::CursorShape::Arrow;
   ui::TPngImage screen;                       // what the window shows
   std::vector<platform::PixelRect> presents;  // every Present, in order
+  platform::AccessibleTree accessible;        // as last given
+  std::vector<platform::AccessibleChange> accessibleChanges;  // every change given, in order
 };
 
 class FakeWindowSystem final : public platform::WindowSystem {
