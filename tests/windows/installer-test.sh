@@ -356,6 +356,7 @@ wait_ended() {  # wait_ended WHAT: sets status
 }
 # The launcher's close button (client 834,4, 20 x 20).
 click_close() {
+  # shellcheck disable=SC2034  # all set by the eval, X and Y used
   local X Y WIDTH HEIGHT SCREEN WINDOW
   eval "$(xdotool getwindowgeometry --shell "$(xdotool search --onlyvisible --name '^Vidorra$' | head -n 1)")"
   xdotool mousemove $((X + 844)) $((Y + 14))
@@ -381,6 +382,7 @@ for line in open(sys.argv[1], encoding='utf-8', errors='replace'):
 PY
 }
 message_count_is() { [[ $(messages "$1" | grep -c .) == "$2" ]]; }
+message_count_above() { (($(messages "$1" | grep -c .) > $2)); }
 # A window whose title begins with $1 that is no message box (the wizard's
 # pages are taller; their title may end in a blank).
 page_shown() {
@@ -391,11 +393,11 @@ page_shown() {
   done
   return 1
 }
-press() {  # press KEY TITLE: on the (top) window whose title begins with TITLE
+press() {  # press KEY TITLE: on the (top) window whose title begins with TITLE, if one shows
   local id
   id=$(xdotool search --onlyvisible --name "^$2" 2>/dev/null | tail -n 1)
-  [[ -n "$id" ]] || fail "no window '$2' to press $1 on"
-  xdotool windowfocus --sync "$id"
+  [[ -n "$id" ]] || return 0
+  xdotool windowfocus --sync "$id" 2>/dev/null || return 0
   xdotool key "$1"
 }
 # Run without /S while WHAT runs, the setup program asks to close it; Retry
@@ -409,9 +411,16 @@ setup_asks() {  # setup_asks WHAT
   wait_for 60 message_count_is "$trace" 1 || fail "with $1 running, the setup program asked nothing"
   [[ "$(messages "$trace")" == "$(running_text 安装 | sed -z 's/\n/|/g')" ]] ||
     fail "the setup program's message: $(messages "$trace")"
-  press Return 'Vidorra 安装'
-  wait_for 30 message_count_is "$trace" 2 || fail "Retry with $1 still running did not ask again"
-  press Escape 'Vidorra 安装'
+  # Each key again if it came before the box took the focus.
+  for _ in 1 2 3; do
+    press Return 'Vidorra 安装'
+    wait_for 10 message_count_above "$trace" 1 && break
+  done
+  message_count_above "$trace" 1 || fail "Retry with $1 still running did not ask again: $(windows_shown)"
+  for _ in 1 2 3; do
+    press Escape 'Vidorra 安装'
+    wait_for 10 not kill -0 "$pid" 2>/dev/null && break
+  done
   rc=0
   wait "$pid" || rc=$?
   ((rc == 2)) || fail "Cancel ended the setup program with exit code $rc, not 2"
@@ -445,16 +454,25 @@ wait_for 60 message_count_is "$trace" 1 || fail "with the launcher running, the 
 click_close
 wait_ended 'the installed launcher'
 ((status == 0)) || fail "the installed launcher ended with $status"
-press Return 'Vidorra 卸载'
-wait_for 30 page_shown 'Vidorra 卸载' || fail "Retry after the launcher ended did not go on: $(windows_shown)"
+for _ in 1 2 3; do
+  press Return 'Vidorra 卸载'
+  wait_for 10 page_shown 'Vidorra 卸载' && break
+done
+page_shown 'Vidorra 卸载' || fail "Retry after the launcher ended did not go on: $(windows_shown)"
 message_count_is "$trace" 1 || fail "the uninstaller asked again with the launcher ended"
-press Return 'Vidorra 卸载'   # the confirmation page: uninstall
-wait_for 60 test ! -e "$installed" || fail "the uninstaller removed nothing after Retry"
+# The confirmation page: uninstall (again if the key came before the page
+# took the focus; the removal itself takes a second or two).
+for _ in 1 2 3 4 5; do
+  press Return 'Vidorra 卸载'
+  wait_for 10 test ! -e "$installed" && break
+done
+[[ ! -e "$installed" ]] || fail "the uninstaller removed nothing after Retry: $(windows_shown)"
 # Its last step removes the uninstall entry; then its page offers to close.
 entry_gone() { ! key_exists "$view" "$uninstall_key"; }
 wait_for 60 entry_gone || fail "the uninstaller did not finish"
 # Done: close (a press before the page has enabled its button is lost).
 for _ in 1 2 3 4 5; do
+  page_shown 'Vidorra 卸载' || break
   press Return 'Vidorra 卸载'
   wait_for 5 not page_shown 'Vidorra 卸载' && break
 done
