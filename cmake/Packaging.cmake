@@ -67,11 +67,19 @@ set(CPACK_VERBATIM_VARIABLES ON)
 # Everything the install tree holds, as one package (no component page).
 set(CPACK_MONOLITHIC_INSTALL ON)
 
-# The setup program: installs to "Program Files\Vidorra" (/D= overrides) for
-# all users, writes the uninstall entry
+# The setup program (our own script, cmake/nsis/NSIS.template.in): installs
+# for all users to "Program Files\Vidorra" (/D= overrides): the 64-bit build
+# to the 64-bit folder, with every registry key in the 64-bit view; the 32-bit
+# build to the 32-bit folder and view ("Program Files (x86)" and WOW6432Node
+# on 64-bit Windows). It writes the uninstall entry
 # HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vidorra and a
-# Start-menu folder "Vidorra" with the launcher's shortcut. /S runs the setup
-# program and the uninstaller silently.
+# Start-menu folder "Vidorra" with the launcher's shortcut. An existing
+# installation is removed first with its own uninstaller. While Vidorra runs
+# (a launcher holds the mark CPACK_VIDORRA_RUNNING_MUTEX, or a program of the
+# folder runs), neither the setup program nor the uninstaller changes
+# anything: they ask to close it (Retry, Cancel), or under /S end at once with
+# exit code 2.
+set(CPACK_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR}/nsis)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Vidorra)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Vidorra)
 set(CPACK_NSIS_DISPLAY_NAME Vidorra)
@@ -79,39 +87,34 @@ set(CPACK_NSIS_PACKAGE_NAME Vidorra)
 set(CPACK_NSIS_INSTALLED_ICON_NAME VidorraMain.exe)
 set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/launcher/pictures/VidorraMain.ico)
 set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/launcher/pictures/VidorraMain.ico)
-set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
+# The name platform/windows/RunningMark.cpp gives the launcher's mark.
+set(CPACK_VIDORRA_RUNNING_MUTEX "Global\\VidorraMain")
+# Unicode setup programs in both builds, for the Chinese texts.
 if(_vidorra_system STREQUAL "win64")
-  # A 64-bit setup program for the 64-bit build (installs to the 64-bit
-  # "Program Files", writes the 64-bit registry view).
-  set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+  set(CPACK_VIDORRA_NSIS_TARGET amd64-unicode)
+  set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+  set(CPACK_VIDORRA_SET_REGISTRY_VIEW "SetRegView 64")
+else()
+  set(CPACK_VIDORRA_NSIS_TARGET x86-unicode)
+  set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES")
+  # The setup program's own view, the 32-bit one.
+  set(CPACK_VIDORRA_SET_REGISTRY_VIEW "")
 endif()
-# A second install over an existing one removes the old one first (silently
-# under /S).
-set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
-# The shortcut points at the launcher in the install folder itself (the
-# generator's own shortcut list assumes a bin\ folder).
-set(CPACK_NSIS_CREATE_ICONS_EXTRA
-  "CreateShortCut '$SMPROGRAMS\\$STARTMENU_FOLDER\\Vidorra.lnk' '$INSTDIR\\VidorraMain.exe'")
-# The generator's uninstaller removes its Start-menu key Software\Vidorra\Vidorra
-# but not the (then empty) Software\Vidorra above it.
-set(CPACK_NSIS_DELETE_ICONS_EXTRA
-  "Delete '$SMPROGRAMS\\$MUI_TEMP\\Vidorra.lnk'\nDeleteRegKey /ifempty SHCTX 'Software\\Vidorra'")
-# Before any file goes: the launcher removes its update check from the update
-# service, and the uninstaller waits for it to end.
-set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS
-  "IfFileExists '$INSTDIR\\VidorraMain.exe' 0 +2\n  ExecWait '\"$INSTDIR\\VidorraMain.exe\" -uninstall'")
 include(CPack)
 
 # ---------------------------------------------------------------------------
 # Tests of the packages. windows.package makes them with cpack, as a user
 # would; the others read what it made. The setup program's round trip runs for
-# both builds: the 32-bit one under 32-bit Wine, the 64-bit one under wine64
-# (the same installer script, reachable on machines that cannot run 32-bit
-# programs).
+# both builds under Wine, each in a prefix of its own architecture (the 32-bit
+# build under 32-bit Wine); the 32-bit build also in a 64-bit prefix, where it
+# belongs in "Program Files (x86)" and the 32-bit registry view. Where and in
+# which view the setup program installs is also read from its script, which
+# any machine can check.
 
 set(VIDORRA_RELEASE_ZIP ${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${_vidorra_system}.zip)
 set(VIDORRA_SETUP_EXE ${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${_vidorra_system}.exe)
+set(VIDORRA_SETUP_SCRIPT ${CMAKE_BINARY_DIR}/_CPack_Packages/${_vidorra_system}/NSIS/project.nsi)
 if(VIDORRA_BUILD_TESTS)
   add_test(NAME windows.package
     COMMAND ${CMAKE_CPACK_COMMAND} --config ${CMAKE_BINARY_DIR}/CPackConfig.cmake -G "ZIP;NSIS"
@@ -122,16 +125,37 @@ if(VIDORRA_BUILD_TESTS)
     RESOURCE_LOCK windows.packages
     TIMEOUT 600)
 
-  # In a prefix and with a wineserver of its own, so it may run beside the
-  # other wine tests.
-  add_test(NAME windows.installer
-    COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/installer-test.sh ${_vidorra_system}
-            ${CMAKE_BINARY_DIR}/installer-test ${VIDORRA_SETUP_EXE} ${VIDORRA_RELEASE_ZIP})
-  set_tests_properties(windows.installer PROPERTIES
-    LABELS "wine;package"
+  add_test(NAME windows.setup_script
+    COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/setup-script-test.sh ${_vidorra_system}
+            ${VIDORRA_SETUP_SCRIPT})
+  set_tests_properties(windows.setup_script PROPERTIES
+    LABELS package
     FIXTURES_REQUIRED windows.packages
-    SKIP_RETURN_CODE 77
-    TIMEOUT 400)
+    TIMEOUT 60)
+
+  # Each in a prefix, with a wineserver and an Xvfb display of its own, so
+  # they may run beside the other wine tests.
+  set(_installer_prefixes ${_vidorra_system})
+  if(_vidorra_system STREQUAL "win32")
+    list(APPEND _installer_prefixes win64)
+  endif()
+  foreach(_prefix IN LISTS _installer_prefixes)
+    if(_prefix STREQUAL _vidorra_system)
+      set(_name windows.installer)
+      set(_work ${CMAKE_BINARY_DIR}/installer-test)
+    else()
+      set(_name windows.installer_${_prefix})
+      set(_work ${CMAKE_BINARY_DIR}/installer-test-${_prefix})
+    endif()
+    add_test(NAME ${_name}
+      COMMAND bash ${PROJECT_SOURCE_DIR}/tests/windows/installer-test.sh ${_vidorra_system} ${_prefix}
+              ${_work} ${VIDORRA_SETUP_EXE} ${VIDORRA_RELEASE_ZIP})
+    set_tests_properties(${_name} PROPERTIES
+      LABELS "wine;package;gui"
+      FIXTURES_REQUIRED windows.packages
+      SKIP_RETURN_CODE 77
+      TIMEOUT 900)
+  endforeach()
 
   # The packaged binaries are stripped, their debug information in the symbols zip.
   add_test(NAME windows.symbols

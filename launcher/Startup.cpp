@@ -65,10 +65,15 @@ void RunStartup(TStartupServices& services, const TStartupArguments& arguments,
                 const std::u16string& ownPath) {
   const TLauncherPaths paths = LauncherPathsFrom(ownPath);
 
+  // The uninstall path is run by the uninstaller itself, after its own check
+  // for a running launcher: it sets no mark.
   if (AsciiLowerCase(arguments[0]) == u"-uninstall") {
     UninstallUpdateCheck(services, paths);
     return;
   }
+  // Every other run keeps the installed files in use, from the update-service
+  // library's decision (it may take long) to the end of the window.
+  services.MarkRunning();
 
   // The administrator test runs only when arguments 1 to 3 are all empty.
   if (!arguments[0].empty() || !arguments[1].empty() || !arguments[2].empty() ||

@@ -31,6 +31,9 @@ class TStartupServices {
  public:
   virtual ~TStartupServices() = default;
 
+  // Marks the launcher as running for the rest of the process, so that a
+  // setup program or uninstaller leaves its files alone meanwhile.
+  virtual void MarkRunning() = 0;
   virtual bool IsAdministrator() = 0;
   virtual bool FileExists(const std::u16string& path) = 0;
   virtual void ChangeCurrentDirectory(const std::u16string& folder) = 0;

@@ -6,6 +6,10 @@
 
 namespace launcher {
 
+void TSystemStartupServices::MarkRunning() {
+  if (!runningMark_) runningMark_.emplace();
+}
+
 bool TSystemStartupServices::IsAdministrator() { return platform::IsAdministrator(); }
 
 bool TSystemStartupServices::FileExists(const std::u16string& path) {

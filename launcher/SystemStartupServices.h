@@ -3,11 +3,15 @@
 #pragma once
 
 #include "launcher/Startup.h"
+#include "platform/RunningMark.h"
+
+#include <optional>
 
 namespace launcher {
 
 class TSystemStartupServices final : public TStartupServices {
  public:
+  void MarkRunning() override;
   bool IsAdministrator() override;
   bool FileExists(const std::u16string& path) override;
   void ChangeCurrentDirectory(const std::u16string& folder) override;
@@ -19,6 +23,10 @@ class TSystemStartupServices final : public TStartupServices {
                     const std::vector<std::u16string>& arguments) override;
   std::u16string UpdateServiceStart(const TUpdateServiceStartCall& call) override;
   void RunUserInterface(TMainWindowMode mode, const TLauncherPaths& paths) override;
+
+ private:
+  // Held until the services end with the process's main program.
+  std::optional<platform::RunningMark> runningMark_;
 };
 
 }  // namespace launcher

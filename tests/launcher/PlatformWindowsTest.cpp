@@ -6,6 +6,7 @@
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
+#include "platform/RunningMark.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -83,6 +84,30 @@ TEST(PlatformWindowsProcess, WineCountsEveryProcessAsAdministrator) {
   // The launcher's non-administrator path is tested with a restricted token
   // (LauncherProcessWindowsTest); here the plain answer under Wine.
   EXPECT_TRUE(platform::IsAdministrator());
+}
+
+// The setup program opens the mark by this name; it exists exactly as long as
+// some RunningMark lives (two in one process share it).
+TEST(PlatformWindowsProcess, RunningMarkIsTheNamedMutexWhileHeld) {
+  // 0 while the mutex exists, otherwise why it could not be opened.
+  const auto markState = []() -> DWORD {
+    HANDLE mutex = ::OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\VidorraMain");
+    if (mutex == nullptr) return ::GetLastError();
+    ::CloseHandle(mutex);
+    return 0;
+  };
+  const DWORD absent = ERROR_FILE_NOT_FOUND;
+  EXPECT_EQ(markState(), absent);
+  {
+    const platform::RunningMark first;
+    EXPECT_EQ(markState(), 0u);
+    {
+      const platform::RunningMark second;
+      EXPECT_EQ(markState(), 0u);
+    }
+    EXPECT_EQ(markState(), 0u);
+  }
+  EXPECT_EQ(markState(), absent);
 }
 
 TEST(PlatformWindowsModules, LoadsByFullPathAndFindsEntriesByOrdinalOnly) {

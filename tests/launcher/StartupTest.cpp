@@ -53,6 +53,7 @@ class TFakeServices final : public launcher::TStartupServices {
   TFakeServices() { RemoveCalls = &calls; }
   ~TFakeServices() override { RemoveCalls = nullptr; }
 
+  void MarkRunning() override { calls.push_back("MarkRunning"); }
   bool IsAdministrator() override {
     calls.push_back("IsAdministrator");
     return administrator;
@@ -118,29 +119,36 @@ struct TDecisionCase {
   std::vector<std::string> expected;
 };
 
+// Every run but the uninstall path marks the launcher as running before
+// anything else happens.
+std::vector<std::string> Marked(std::vector<std::string> calls) {
+  calls.insert(calls.begin(), "MarkRunning");
+  return calls;
+}
+
 TEST(Startup, FollowsTheDecisionTable) {
   const std::string starter = "StartProgram " + U8(kStarterPath) + " [" + U8(kOwnPath) + "]";
   const std::vector<TDecisionCase> cases = {
-      {"uninstall in mixed case, other arguments ignored",
+      {"uninstall in mixed case, other arguments ignored, no running mark",
        {u"-UnInStAlL", u"b", u"c", u"d"}, true, u"", kUninstall},
       {"-uninstall as argument 2 is an ordinary argument, never passed on",
-       {u"a", u"-uninstall", u"", u""}, false, u"", {"UpdateServiceStart [a] [] []", "RunUserInterface visible"}},
+       {u"a", u"-uninstall", u"", u""}, false, u"", Marked({"UpdateServiceStart [a] [] []", "RunUserInterface visible"})},
       {"only ASCII letters are lower-cased",
-       {u"-UNİNSTALL", u"", u"", u""}, false, u"exit", {"UpdateServiceStart [-UNİNSTALL] [] []"}},
-      {"argument 1, exit", {u"a", u"", u"", u""}, false, u"exit", {"UpdateServiceStart [a] [] []"}},
+       {u"-UNİNSTALL", u"", u"", u""}, false, u"exit", Marked({"UpdateServiceStart [-UNİNSTALL] [] []"})},
+      {"argument 1, exit", {u"a", u"", u"", u""}, false, u"exit", Marked({"UpdateServiceStart [a] [] []"})},
       {"argument 2 alone counts, hide",
-       {u"", u"b", u"", u""}, false, u"hide", {"UpdateServiceStart [] [] []", "RunUserInterface hidden"}},
+       {u"", u"b", u"", u""}, false, u"hide", Marked({"UpdateServiceStart [] [] []", "RunUserInterface hidden"})},
       {"argument 3, other word", {u"", u"", u"c", u"d"}, false, u"later",
-       {"UpdateServiceStart [] [c] [d]", "RunUserInterface visible"}},
+       Marked({"UpdateServiceStart [] [c] [d]", "RunUserInterface visible"})},
       {"action words compare case-sensitively",
-       {u"a", u"", u"", u""}, false, u"HIDE", {"UpdateServiceStart [a] [] []", "RunUserInterface visible"}},
-      {"", {u"a", u"", u"", u""}, false, u"Exit", {"UpdateServiceStart [a] [] []", "RunUserInterface visible"}},
+       {u"a", u"", u"", u""}, false, u"HIDE", Marked({"UpdateServiceStart [a] [] []", "RunUserInterface visible"})},
+      {"", {u"a", u"", u"", u""}, false, u"Exit", Marked({"UpdateServiceStart [a] [] []", "RunUserInterface visible"})},
       {"administrator without arguments, empty word",
-       {}, true, u"", {"IsAdministrator", "UpdateServiceStart [] [] []", "RunUserInterface visible"}},
+       {}, true, u"", Marked({"IsAdministrator", "UpdateServiceStart [] [] []", "RunUserInterface visible"})},
       {"administrator without arguments, exit",
-       {}, true, u"exit", {"IsAdministrator", "UpdateServiceStart [] [] []"}},
-      {"neither arguments nor administrator", {}, false, u"exit", {"IsAdministrator", starter}},
-      {"argument 4 alone does not count", {u"", u"", u"", u"d"}, false, u"", {"IsAdministrator", starter}},
+       {}, true, u"exit", Marked({"IsAdministrator", "UpdateServiceStart [] [] []"})},
+      {"neither arguments nor administrator", {}, false, u"exit", Marked({"IsAdministrator", starter})},
+      {"argument 4 alone does not count", {u"", u"", u"", u"d"}, false, u"", Marked({"IsAdministrator", starter})},
   };
   for (const auto& c : cases) {
     TFakeServices services;
@@ -196,7 +204,7 @@ TEST(Startup, WithoutAnOwnFolderNothingIsLoadedOrStartedFromARelativePath) {
 
     TFakeServices noArguments;
     launcher::RunStartup(noArguments, {}, ownPath);
-    EXPECT_EQ(noArguments.calls, std::vector<std::string>{"IsAdministrator"});
+    EXPECT_EQ(noArguments.calls, Marked({"IsAdministrator"}));
   }
 }
 

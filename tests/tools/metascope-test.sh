@@ -43,11 +43,18 @@ cp "$media/clip.mp4" "$tmp/locked.mp4"
 chmod 000 "$tmp/locked.mp4"
 accepted=".png .jpg .bmp .jpeg .m4a .aac .mp3 .wma .wav .avi .asf .mp4 .xvid .mov .mpg1 .mpg2 .rmvb .amv .divx .mtv .3gp .flv .swf .mkv .mpg"
 as_user=()
+user_cli=$cli
 if [[ $(id -u) -eq 0 ]]; then
-  # root reads any file: ask as an ordinary user.
+  # root reads any file: ask as an ordinary user. That user may not enter the
+  # build folder (a clone in a home folder of mode 0700): it runs a copy of
+  # the tool in a folder of its own, with the probe library beside it, where
+  # the tool's $ORIGIN search path finds it.
   as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+  mkdir "$tmp/as-user"
+  cp -L "$cli" "$(dirname "$cli")"/libMetaScope.so* "$tmp/as-user/" || fail "cannot copy the tool for user 65534"
+  user_cli=$tmp/as-user/$(basename "$cli")
 fi
-run timeout 30 "${as_user[@]}" "$cli" --json "$tmp/missing.mp4" "$tmp" "$tmp/pipe.mp4" "$tmp/notes.txt" \
+run timeout 30 "${as_user[@]}" "$user_cli" --json "$tmp/missing.mp4" "$tmp" "$tmp/pipe.mp4" "$tmp/notes.txt" \
   "$tmp/locked.mp4" "$tmp/good.mp4"
 [[ $rc -eq 1 ]] || fail "exit code $rc when files fail (a FIFO must not block)"
 expected="$tmp/missing.mp4	no such file
