@@ -24,7 +24,10 @@ TForm::TForm(TApplication& application, const TCreateParams& params)
   window.borderless = borderStyle_ == bsNone;
   window.taskbarButton = !application_.CreatingMainForm() || application_.MainFormOnTaskBar();
   window_ = application_.System().CreateWindow(window);
-  if (window_) windowId_ = window_->Id();
+  if (window_) {
+    windowId_ = window_->Id();
+    scale_ = TScale::FromFactor(window_->DisplayScale());
+  }
   font_.SetColor(clWindowText);
 }
 
@@ -61,6 +64,7 @@ void TForm::SetClientSize(int width, int height) {
   clientWidth_ = width;
   clientHeight_ = height;
   frame_.Resize(width, height);
+  if (window_) window_->SetClientSize(width, height);
   for (auto& owned : controls_) {
     TControl& c = *owned.control;
     int left = c.Left(), top = c.Top(), w = c.Width(), h = c.Height();
@@ -122,19 +126,46 @@ void TForm::Show() {
     // not start it again when the window comes back.
     application_.System().DiscardMouseInput();
     // Hover comes from where the pointer is, not from stale events.
-    int screenX = 0;
-    int screenY = 0;
-    int left = 0;
-    int top = 0;
-    window_->GetPosition(left, top);
-    if (window_->PointerOnScreen(screenX, screenY)) {
-      pointerX_ = screenX - left;
-      pointerY_ = screenY - top;
-      pointerKnown_ = pointerX_ >= 0 && pointerY_ >= 0 && pointerX_ < clientWidth_ && pointerY_ < clientHeight_;
-    }
+    TakePointerFromScreen();
   }
   // The window kept nothing while it was hidden: present all of it.
   UpdateHover();
+  Compose();
+  PresentRect(0, 0, clientWidth_, clientHeight_);
+  dirty_ = false;
+}
+
+void TForm::TakePointerFromScreen() {
+  int screenX = 0;
+  int screenY = 0;
+  int left = 0;
+  int top = 0;
+  window_->GetPosition(left, top);
+  if (window_->PointerOnScreen(screenX, screenY)) {
+    pointerX_ = screenX - left;
+    pointerY_ = screenY - top;
+    pointerKnown_ = pointerX_ >= 0 && pointerY_ >= 0 && pointerX_ < clientWidth_ && pointerY_ < clientHeight_;
+  }
+}
+
+void TForm::ChangeScale() {
+  if (!window_) return;
+  const TScale scale = TScale::FromFactor(window_->DisplayScale());
+  if (scale == scale_) return;
+  scale_ = scale;
+  layingOut_ = true;
+  try {
+    if (OnScaleChanged) OnScaleChanged(*this);
+  } catch (...) {
+    layingOut_ = false;
+    throw;
+  }
+  layingOut_ = false;
+  dirty_ = true;
+  if (!visible_) return;
+  // The controls moved under the pointer: hover from where it is now.
+  TakePointerFromScreen();
+  if (capture_ == nullptr) UpdateHover();
   Compose();
   PresentRect(0, 0, clientWidth_, clientHeight_);
   dirty_ = false;
@@ -231,8 +262,9 @@ void TForm::DragMove() {
 }
 
 void TForm::RepaintNow(TControl& control) {
-  // A hidden window shows nothing: it is composed whole when shown.
-  if (!visible_) {
+  // A hidden window shows nothing: it is composed whole when shown; one
+  // being laid out is composed whole after.
+  if (!visible_ || layingOut_) {
     dirty_ = true;
     return;
   }
@@ -355,6 +387,9 @@ void TForm::HandleEvent(const platform::WindowEvent& event) {
       return;
     case Type::Close:
       Close();
+      return;
+    case Type::ScaleChanged:
+      ChangeScale();
       return;
     case Type::Expose:
       if (!visible_) return;

@@ -25,6 +25,13 @@
 //   drops all mouse input queued before it (a click made while or before
 //   the window hid does nothing) and takes hover from where the pointer
 //   really is.
+//
+// Display scale: a form is drawn at the scale of its window's monitor
+// (Scale(), 1 to 3). The form itself scales nothing: whoever lays it out
+// turns the layout's 96-dpi lengths into device pixels with Scale()
+// (ui/Scale.h), at creation and again in OnScaleChanged, when the window
+// has moved to a monitor of another density. Everything else (input,
+// composing, the drag) works in device pixels at every scale.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +46,7 @@
 #include "ui/Control.h"
 #include "ui/Font.h"
 #include "ui/PngImage.h"
+#include "ui/Scale.h"
 
 namespace ui {
 
@@ -100,8 +108,14 @@ class TForm : public RepaintSink {
 
   int ClientWidth() const { return clientWidth_; }
   int ClientHeight() const { return clientHeight_; }
-  // Resizes the client area and moves or sizes the anchored controls.
+  // Resizes the client area (and the window) and moves or sizes the
+  // anchored controls.
   void SetClientSize(int width, int height);
+
+  // The display scale the form is drawn at: its window's, from 1 to 3, as
+  // the platform reported it when the window was created or last moved to
+  // another monitor.
+  const TScale& Scale() const { return scale_; }
   TBorderStyle BorderStyle() const { return borderStyle_; }
 
   const std::u16string& Caption() const { return caption_; }
@@ -136,6 +150,10 @@ class TForm : public RepaintSink {
 
   TFormEvent OnCreate;
   TFormEvent OnShow;
+  // Raised when Scale() has changed (its window moved to a monitor of
+  // another density), to lay the form out again at the new scale. Nothing
+  // is drawn while it runs; the whole form is drawn after it.
+  TFormEvent OnScaleChanged;
 
   // RepaintSink.
   void RepaintNow(TControl& control) override;
@@ -164,6 +182,8 @@ class TForm : public RepaintSink {
   void UpdateHover();
   void SetHover(TControl* control);
   void DragMove();
+  void ChangeScale();
+  void TakePointerFromScreen();
   TShiftState ShiftFrom(const platform::WindowEvent& event) const;
 
   TApplication& application_;
@@ -178,8 +198,10 @@ class TForm : public RepaintSink {
   std::uint32_t color_ = clBtnFace;
   TFont font_;
   std::intptr_t tag_ = 0;
+  TScale scale_;
   bool visible_ = false;
   bool dirty_ = true;
+  bool layingOut_ = false;  // OnScaleChanged runs: nothing is drawn
   TPngImage frame_;
 
   TControl* hover_ = nullptr;

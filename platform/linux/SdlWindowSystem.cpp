@@ -5,12 +5,15 @@
 // - click-through on focus: a press right after the pointer enters counts;
 // - no quit on closing the last window: a close request is the form's to
 //   handle; SDL_QUIT then means a signal (SIGINT, SIGTERM).
-// Two things are asked of Xlib directly: where the pointer is on the screen
-// (SDL's global mouse state is cached while a button is held), and what
-// happens when the connection to the display is lost (the process ends
-// quietly with exit code 0, as every other end of the launcher does).
+// Three things are asked of Xlib directly: where the pointer is on the screen
+// (SDL's global mouse state is cached while a button is held), what happens
+// when the connection to the display is lost (the process ends quietly with
+// exit code 0, as every other end of the launcher does), and the resource
+// Xft.dpi, one source of the display scale (SDL 2.26 scales nothing on X11,
+// and SDL_GetDisplayDPI fails on Xvfb).
 #include "platform/WindowSystem.h"
 
+#include "platform/DisplayScale.h"
 #include "platform/TextEncoding.h"
 
 #include "platform/linux/X11Display.h"
@@ -22,6 +25,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,12 +44,15 @@ struct WindowDeleter {
 
 class SdlWindow final : public NativeWindow {
  public:
-  SdlWindow(SDL_Window* window, SDL_Cursor* arrow, SDL_Cursor* hand)
-      : window_(window), arrow_(arrow), hand_(hand) {}
+  SdlWindow(SDL_Window* window, SDL_Cursor* arrow, SDL_Cursor* hand, double scale)
+      : window_(window), arrow_(arrow), hand_(hand), scale_(scale) {}
 
   std::uint32_t Id() const override { return SDL_GetWindowID(window_.get()); }
 
-  void Show() override { SDL_ShowWindow(window_.get()); }
+  void Show() override {
+    shown_ = true;
+    SDL_ShowWindow(window_.get());
+  }
   void Hide() override { SDL_HideWindow(window_.get()); }
 
   void SetTitle(std::u16string_view title) override {
@@ -109,6 +116,14 @@ class SdlWindow final : public NativeWindow {
   bool PointerOnScreen(int& x, int& y) const override { return x11::PointerOnScreen(window_.get(), x, y); }
   void Move(int x, int y) override { SDL_SetWindowPosition(window_.get(), x, y); }
 
+  void SetClientSize(int width, int height) override {
+    SDL_SetWindowSize(window_.get(), std::max(1, width), std::max(1, height));
+    // SDL centred the window at creation for the size it had then.
+    if (!shown_) SDL_SetWindowPosition(window_.get(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  }
+
+  double DisplayScale() const override { return scale_; }
+
   void SetCursor(CursorShape shape) override {
     SDL_Cursor* cursor = shape == CursorShape::Hand ? hand_ : arrow_;
     if (cursor != nullptr && SDL_GetCursor() != cursor) SDL_SetCursor(cursor);
@@ -118,6 +133,8 @@ class SdlWindow final : public NativeWindow {
   std::unique_ptr<SDL_Window, WindowDeleter> window_;
   SDL_Cursor* arrow_;  // owned by the window system
   SDL_Cursor* hand_;
+  double scale_;
+  bool shown_ = false;
 };
 
 class SdlWindowSystem final : public WindowSystem {
@@ -178,7 +195,8 @@ class SdlWindowSystem final : public WindowSystem {
     SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                           params.clientWidth, params.clientHeight, flags);
     if (window == nullptr) return nullptr;
-    return std::make_unique<SdlWindow>(window, arrow_.get(), hand_.get());
+    if (!scale_) scale_ = Scale(window);
+    return std::make_unique<SdlWindow>(window, arrow_.get(), hand_.get(), *scale_);
   }
 
   void WaitEvent(WindowEvent& out) override {
@@ -238,6 +256,16 @@ class SdlWindowSystem final : public WindowSystem {
     event.user.data1 = param;
     SDL_PushEvent(&event);
     return 0;
+  }
+
+  // The display scale of every window, read once (with the first window: the
+  // resource database comes with the display's connection).
+  static double Scale(SDL_Window* window) {
+    DisplayScaleSources sources;
+    if (const char* value = SDL_getenv("VIDORRA_SCALE")) sources.vidorraScale = value;
+    if (const char* value = SDL_getenv("GDK_SCALE")) sources.gdkScale = value;
+    sources.xftDpi = x11::ResourceValue(window, "Xft.dpi", "Xft.Dpi");
+    return DisplayScaleFrom(sources);
   }
 
   static std::uint8_t Modifiers() {
@@ -325,6 +353,7 @@ class SdlWindowSystem final : public WindowSystem {
   std::uint64_t lastTimer_ = 0;
   std::map<std::uint64_t, SDL_TimerID> timers_;
   bool pointerInside_ = false;
+  std::optional<double> scale_;
 };
 
 }  // namespace

@@ -3,6 +3,8 @@
 // that clash with the window-system contract's names.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <vector>
 
 struct SDL_Window;
@@ -18,6 +20,12 @@ bool PointerOnScreen(SDL_Window* window, int& x, int& y);
 // width * height ARGB pixels, for each size in turn). False when SDL runs on
 // another driver.
 bool SetWindowIcons(SDL_Window* window, const std::vector<unsigned long>& cardinals);
+
+// The value of the resource `name` (class `className`) in the X resource
+// database of `window`'s display, as the server's RESOURCE_MANAGER property
+// held it when SDL connected (what xrdb -merge leaves); nothing when it is
+// not set or SDL runs on another driver.
+std::optional<std::string> ResourceValue(SDL_Window* window, const char* name, const char* className);
 
 // From now on a lost connection to the display (the server ended or went
 // away) ends the process at once, quietly, with exit code 0.
