@@ -3,6 +3,10 @@
 // editing programs and wait for them. Dragged by its background. About a
 // second after it is first shown, it asks the update-service library to
 // install the periodic update check.
+//
+// Its layout is in pixels at 96 dpi; the window draws it at its display
+// scale (ui::TForm::Scale), with the pictures drawn for that scale
+// (ScaledPictures.h), and lays itself out again when the scale changes.
 #pragma once
 
 #include <string>
@@ -35,6 +39,7 @@ class TfrmMain : public ui::TForm {
   void btnJoinClick(ui::TControl& Sender);
   void timerScheduleInstallTimer(ui::TTimer& Sender);
   void FormShow(ui::TForm& Sender);
+  void FormScaleChanged(ui::TForm& Sender);
 
   // Starts `path` (taken relative to the launcher folder when no file exists
   // at it) with `parameters` as its one argument (none when empty); with
@@ -46,6 +51,9 @@ class TfrmMain : public ui::TForm {
 
  private:
   void StartCoreProgram(const char16_t* programPath, const std::u16string& parameters);
+  // The client size, the controls' bounds, fonts and offsets, the pictures
+  // and the icon at Scale().
+  void LayOut();
 
   TLauncherPaths paths_;
 };
