@@ -118,6 +118,15 @@ TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths)
   SetUpButton(*this, *btnJoin);
   btnJoin->OnClick = [this](ui::TControl& sender) { btnJoinClick(sender); };
 
+  // The icon is no part of the first frame: it is set just after it.
+  iconTimer_ = CreateTimer();
+  iconTimer_->SetEnabled(false);
+  iconTimer_->SetInterval(1);
+  iconTimer_->SetOnTimer([this](ui::TTimer& sender) {
+    sender.SetEnabled(false);
+    SetScaledIcon();
+  });
+
   LayOut();
 
   timerScheduleInstall = CreateTimer();
@@ -136,14 +145,7 @@ void TfrmMain::LayOut() {
   const int height = scale.Edge(kClientHeight);
   SetClientSize(width, height);
   Font().SetHeight(scale.Length(kFontHeight));
-
-  std::vector<ui::TPngImage> icons;
-  for (const int size : kIconSizes) {
-    ui::TPicture icon;
-    LoadScaledIcon(icon, size, scale);
-    if (const ui::TPngImage* image = icon.Graphic()) icons.push_back(*image);
-  }
-  SetIcon(icons);
+  iconTimer_->SetEnabled(true);
 
   imgBK->SetBounds(0, 0, width, height);
   LoadScaledPicture(imgBK->Picture(), "background", scale, width, height, false);
@@ -151,6 +153,16 @@ void TfrmMain::LayOut() {
   LayOutButton(*btnEdit, kEditLayout, scale);
   LayOutButton(*btnCut, kCutLayout, scale);
   LayOutButton(*btnJoin, kJoinLayout, scale);
+}
+
+void TfrmMain::SetScaledIcon() {
+  std::vector<ui::TPngImage> icons;
+  for (const int size : kIconSizes) {
+    ui::TPicture icon;
+    LoadScaledIcon(icon, size, Scale());
+    if (const ui::TPngImage* image = icon.Graphic()) icons.push_back(*image);
+  }
+  SetIcon(icons);
 }
 
 void TfrmMain::imgBKMouseDown(ui::TControl&, ui::TMouseButton, ui::TShiftState, int, int) {

@@ -51,11 +51,14 @@ class TfrmMain : public ui::TForm {
 
  private:
   void StartCoreProgram(const char16_t* programPath, const std::u16string& parameters);
-  // The client size, the controls' bounds, fonts and offsets, the pictures
-  // and the icon at Scale().
+  // The client size, the controls' bounds, fonts and offsets and the
+  // pictures at Scale(); the icon follows through iconTimer_.
   void LayOut();
+  // The program's icon in its six sizes at Scale().
+  void SetScaledIcon();
 
   TLauncherPaths paths_;
+  ui::TTimer* iconTimer_;  // one tick, after the first frame of each layout
 };
 
 // The main window, while the user interface runs.

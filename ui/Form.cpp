@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ui/Application.h"
+#include "ui/PictureView.h"
 #include "ui/Timer.h"
 
 namespace ui {
@@ -16,8 +17,7 @@ TForm::TForm(TApplication& application, const TCreateParams& params)
     : application_(application),
       clientWidth_(std::max(1, params.clientWidth)),
       clientHeight_(std::max(1, params.clientHeight)),
-      borderStyle_(params.borderStyle),
-      frame_(clientWidth_, clientHeight_, false) {
+      borderStyle_(params.borderStyle) {
   platform::WindowParams window;
   window.clientWidth = clientWidth_;
   window.clientHeight = clientHeight_;
@@ -63,7 +63,6 @@ void TForm::SetClientSize(int width, int height) {
   if (dx == 0 && dy == 0) return;
   clientWidth_ = width;
   clientHeight_ = height;
-  frame_.Resize(width, height);
   if (window_) window_->SetClientSize(width, height);
   for (auto& owned : controls_) {
     TControl& c = *owned.control;
@@ -128,8 +127,12 @@ void TForm::Show() {
     // Hover comes from where the pointer is, not from stale events.
     TakePointerFromScreen();
   }
-  // The window kept nothing while it was hidden: present all of it.
+  // The window kept nothing while it was hidden: present all of it, with
+  // the hovered control as hover leaves it (drawn into this frame, not
+  // presented on its own before it).
+  showing_ = true;
   UpdateHover();
+  showing_ = false;
   Compose();
   PresentRect(0, 0, clientWidth_, clientHeight_);
   dirty_ = false;
@@ -263,8 +266,8 @@ void TForm::DragMove() {
 
 void TForm::RepaintNow(TControl& control) {
   // A hidden window shows nothing: it is composed whole when shown; one
-  // being laid out is composed whole after.
-  if (!visible_ || layingOut_) {
+  // being shown or laid out is composed whole after.
+  if (!visible_ || layingOut_ || showing_) {
     dirty_ = true;
     return;
   }
@@ -282,10 +285,14 @@ void TForm::PaintPending() {
 }
 
 void TForm::Compose() {
+  // Made at the client area's size when first needed: every pixel is
+  // drawn below, none kept.
+  if (frame_.Width() != clientWidth_ || frame_.Height() != clientHeight_)
+    frame_ = TPngImage(clientWidth_, clientHeight_, false);
   const auto r = static_cast<std::uint8_t>(color_ & 0xFF);
   const auto g = static_cast<std::uint8_t>((color_ >> 8) & 0xFF);
   const auto b = static_cast<std::uint8_t>((color_ >> 16) & 0xFF);
-  if (frame_.Height() > 0) {
+  if (frame_.Height() > 0 && !CoveredByBottomControl()) {
     std::uint8_t* first = frame_.ColourRow(0);
     for (int x = 0; x < frame_.Width(); ++x) {
       first[3 * x] = r;
@@ -296,6 +303,17 @@ void TForm::Compose() {
     for (int y = 1; y < frame_.Height(); ++y) std::memcpy(frame_.ColourRow(y), first, rowBytes);
   }
   for (const auto& owned : controls_) owned.control->PaintTo(frame_);
+}
+
+bool TForm::CoveredByBottomControl() const {
+  // A picture without alpha drawn over the whole client area hides the
+  // form's colour: no need to paint it first.
+  const auto* view = controls_.empty() ? nullptr : dynamic_cast<const TPictureView*>(controls_.front().control.get());
+  const TPngImage* picture = view != nullptr ? view->Picture().Graphic() : nullptr;
+  if (picture == nullptr || picture->HasAlpha() || view->Left() > 0 || view->Top() > 0) return false;
+  const long long right = static_cast<long long>(view->Left()) + std::min(view->Width(), picture->Width());
+  const long long bottom = static_cast<long long>(view->Top()) + std::min(view->Height(), picture->Height());
+  return right >= clientWidth_ && bottom >= clientHeight_;
 }
 
 void TForm::PresentRect(int left, int top, int width, int height) {

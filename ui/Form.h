@@ -166,7 +166,8 @@ class TForm : public RepaintSink {
   void HandleEvent(const platform::WindowEvent& event);
   void PaintPending();
 
-  // The composed client area as last presented or composed.
+  // The composed client area as last presented or composed (empty before
+  // the first composition).
   const TPngImage& Frame() const { return frame_; }
   // The control under a client point (topmost first), or null.
   TControl* ControlAt(int x, int y) const;
@@ -178,6 +179,7 @@ class TForm : public RepaintSink {
   };
 
   void Compose();
+  bool CoveredByBottomControl() const;
   void PresentRect(int left, int top, int width, int height);
   void UpdateHover();
   void SetHover(TControl* control);
@@ -202,6 +204,7 @@ class TForm : public RepaintSink {
   bool visible_ = false;
   bool dirty_ = true;
   bool layingOut_ = false;  // OnScaleChanged runs: nothing is drawn
+  bool showing_ = false;    // Show takes hover: nothing is drawn on its own
   TPngImage frame_;
 
   TControl* hover_ = nullptr;

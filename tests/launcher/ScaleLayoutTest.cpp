@@ -134,6 +134,11 @@ TEST(ScaledMainWindow, TakesTheLayoutAtItsScaleWithPicturesOfEachControlsSize) {
       EXPECT_EQ(button.PicSmallPosTop(), s.Length(7));
     }
     EXPECT_EQ(form.Font().Height(), -s.Length(11));
+    // The icon comes just after the first frame.
+    form.Show();
+    EXPECT_TRUE(main.Window().iconSizes.empty());
+    main.System().FireTimers();
+    while (!main.System().queue.empty()) main.App().HandleMessage();
     std::vector<int> icons;
     for (const int size : {16, 24, 32, 48, 64, 128}) icons.push_back(s.Length(size));
     EXPECT_EQ(main.Window().iconSizes, icons);
