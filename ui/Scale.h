@@ -19,6 +19,7 @@
 // from zero, so that a negative font height scales like a positive one.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 
 namespace ui {
