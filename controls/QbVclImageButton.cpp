@@ -176,8 +176,10 @@ void TQbVclImageButton::SetPicSmallDisabled(const ui::TPicture& value) {
 }
 
 void TQbVclImageButton::SetEnabled(bool value) {
+  const bool changed = value != Enabled_;
   Enabled_ = value;
   ShowState(isNormal);
+  if (changed) UserEnabledChanged();
 }
 
 void TQbVclImageButton::SetCaption(TCaption value) {
@@ -337,20 +339,51 @@ void TQbVclImageButton::PlayAnimation(const ui::TPngImage& working, int width, i
 }
 
 void TQbVclImageButton::MouseEnter() {
+  FMouseOver = true;
   if (!Enabled_) {
     SetCursor(ui::crDefault);
     return;
   }
   if (EnableAnimation_) FAnimationArmed = true;
   FClicked = false;
-  ShowState(isMouseOn);
+  // A key holds it down: it stays pressed whatever the pointer does.
+  if (FKeyPressed)
+    ShowState(isMouseDown, nullptr, true);
+  else
+    ShowState(isMouseOn);
   ui::TPictureView::MouseEnter();
 }
 
 void TQbVclImageButton::MouseLeave() {
+  FMouseOver = false;
   if (!Enabled_) return;
-  ShowState(isNormal);
+  if (FKeyPressed)
+    ShowState(isMouseDown, nullptr, true);
+  else
+    ShowState(isNormal);
   ui::TPictureView::MouseLeave();
+}
+
+void TQbVclImageButton::ClickCompleted() {
+  if (!Enabled_) return;
+  // What the mouse-up after a click draws.
+  if (FClicked) {
+    ShowState(isNormal, PicSmallNormal_.Graphic());
+    FClicked = false;
+  }
+}
+
+void TQbVclImageButton::KeyPress() {
+  if (!Enabled_) return;
+  FKeyPressed = true;
+  ShowState(isMouseDown, nullptr, true);
+}
+
+void TQbVclImageButton::KeyPressEnd(bool activate) {
+  FKeyPressed = false;
+  if (!Enabled_) return;
+  // With a click, the click draws next.
+  if (!activate) ShowState(FMouseOver ? isMouseOn : isNormal);
 }
 
 void TQbVclImageButton::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) {

@@ -2,6 +2,13 @@
 // four state pictures (normal, mouse over, pressed, disabled), can lay a
 // small picture and a caption over it, can fade between pictures, and can
 // widen its pictures to its own width while keeping their edges.
+//
+// Keyboard (from the form, for the focused button): Enter clicks it as a
+// left click does, drawing what the click and its mouse-up draw; Space
+// shows the pressed picture while it is down and clicks when it comes up; a
+// cancelled press shows the mouse-on picture when the pointer is over the
+// button, else the normal one. A disabled button takes no focus and ignores
+// keys as it ignores the mouse.
 #pragma once
 
 #include <cstdint>
@@ -66,6 +73,9 @@ class TQbVclImageButton : public ui::TPictureView {
   // input keeps coming and the button ignores it itself while disabled.
   bool Enabled() const { return Enabled_; }
   void SetEnabled(bool value) override;
+  bool UserEnabled() const override { return Enabled_; }
+  // A tab stop takes the focus while the button's own flag says enabled.
+  bool CanFocus() const override { return TabStop() && Enabled_; }
   bool NeedStretch() const { return NeedStretch_; }
   void SetNeedStretch(bool value) { NeedStretch_ = value; }
   const TCaption& Caption() const { return Caption_; }
@@ -104,7 +114,11 @@ class TQbVclImageButton : public ui::TPictureView {
   void MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
   void MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
   void Click() override;
+  void ClickCompleted() override;
+  void KeyPress() override;
+  void KeyPressEnd(bool activate) override;
   void WindowPosChanged() override;
+
 
  private:
   void PicNormalChanged();
@@ -143,6 +157,8 @@ class TQbVclImageButton : public ui::TPictureView {
   ui::TPicture PicMouseOn_;
   ui::TPicture PicMouseDown_;
   ui::TPicture PicDisabled_;
+  bool FMouseOver = false;   // between mouse enter and leave
+  bool FKeyPressed = false;  // held down by a key
 };
 
 }  // namespace controls

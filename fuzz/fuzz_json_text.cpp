@@ -1,28 +1,35 @@
-// metascope's JSON text on any bytes, read back by a strict JSON reader
-// written here (RFC 8259: no raw control characters, no lone surrogate
-// escapes, no leading zeros, nothing after the value):
+// metascope's JSON text on any bytes, read back by nlohmann-json's parser,
+// which is strict where it matters here (RFC 8259: no raw control
+// characters, no ill-formed UTF-8, no lone surrogate escapes, no leading
+// zeros, nothing after the value):
 // - JsonQuote(bytes) is exactly one string literal whose value is the bytes
 //   when they are well-formed UTF-8, and otherwise the bytes with each
 //   maximal ill-formed subsequence replaced by U+FFFD;
 // - an object line with text, integer and floating-point members is one
-//   line holding one object with exactly those members and values (a
-//   number that JSON cannot spell is null).
+//   line holding one object with exactly those members, in that order, and
+//   values (a number that JSON cannot spell is null).
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <nlohmann/json.hpp>
+
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "FuzzCheck.h"
 #include "JsonText.h"
 
 namespace {
+
+using Json = nlohmann::ordered_json;  // keeps the members in their order
+
+// The one value that makes up the whole text; discarded when the text is
+// not JSON (nothing is thrown).
+Json Read(const std::string& text) { return Json::parse(text, nullptr, /*allow_exceptions=*/false); }
 
 // ---- UTF-8: the value JsonQuote promises ---------------------------------
 
@@ -90,214 +97,6 @@ std::string Sanitised(std::string_view text) {
   return out;
 }
 
-// ---- A strict JSON reader -------------------------------------------------
-
-struct Value {
-  enum Kind { kNull, kTrue, kFalse, kNumber, kString, kObject, kArray } kind = kNull;
-  std::string text;  // the string's value, or the number as written
-  std::vector<std::string> keys;  // an object's keys, in order
-  std::vector<Value> values;      // an object's values, or an array's items
-};
-
-class Reader {
- public:
-  explicit Reader(std::string_view text) : text_(text) {}
-
-  // The one value that makes up the whole text, or false.
-  bool ReadDocument(Value& value) {
-    SkipSpace();
-    if (!ReadValue(value, 0)) return false;
-    SkipSpace();
-    return pos_ == text_.size();
-  }
-
-  bool ReadString(std::string& out) {
-    if (!Take('"')) return false;
-    for (;;) {
-      if (pos_ >= text_.size()) return false;
-      const auto c = static_cast<unsigned char>(text_[pos_]);
-      if (c == '"') {
-        ++pos_;
-        return true;
-      }
-      if (c < 0x20) return false;
-      if (c == '\\') {
-        ++pos_;
-        if (!ReadEscape(out)) return false;
-        continue;
-      }
-      if (c < 0x80) {
-        out += static_cast<char>(c);
-        ++pos_;
-        continue;
-      }
-      // Raw UTF-8 must be well-formed.
-      std::size_t end = pos_ + 1;
-      while (end < text_.size() && end < pos_ + 4 && (static_cast<unsigned char>(text_[end]) & 0xC0) == 0x80) ++end;
-      const std::string_view sequence = text_.substr(pos_, end - pos_);
-      if (Sanitised(sequence) != sequence) return false;
-      out += sequence;
-      pos_ = end;
-    }
-  }
-
- private:
-  bool ReadValue(Value& value, int depth) {
-    if (depth > 64 || pos_ >= text_.size()) return false;
-    const char c = text_[pos_];
-    if (c == '{') return ReadObject(value, depth);
-    if (c == '[') return ReadArray(value, depth);
-    if (c == '"') {
-      value.kind = Value::kString;
-      return ReadString(value.text);
-    }
-    if (c == '-' || (c >= '0' && c <= '9')) return ReadNumber(value);
-    for (const auto& [word, kind] : {std::pair{std::string_view("null"), Value::kNull},
-                                     std::pair{std::string_view("true"), Value::kTrue},
-                                     std::pair{std::string_view("false"), Value::kFalse}}) {
-      if (text_.substr(pos_, word.size()) == word) {
-        pos_ += word.size();
-        value.kind = kind;
-        return true;
-      }
-    }
-    return false;
-  }
-
-  bool ReadObject(Value& value, int depth) {
-    value.kind = Value::kObject;
-    ++pos_;
-    SkipSpace();
-    if (Take('}')) return true;
-    for (;;) {
-      std::string key;
-      Value member;
-      SkipSpace();
-      if (!ReadString(key)) return false;
-      SkipSpace();
-      if (!Take(':')) return false;
-      SkipSpace();
-      if (!ReadValue(member, depth + 1)) return false;
-      for (const auto& existing : value.keys) {
-        if (existing == key) return false;  // no key twice
-      }
-      value.keys.push_back(std::move(key));
-      value.values.push_back(std::move(member));
-      SkipSpace();
-      if (Take('}')) return true;
-      if (!Take(',')) return false;
-    }
-  }
-
-  bool ReadArray(Value& value, int depth) {
-    value.kind = Value::kArray;
-    ++pos_;
-    SkipSpace();
-    if (Take(']')) return true;
-    for (;;) {
-      Value item;
-      SkipSpace();
-      if (!ReadValue(item, depth + 1)) return false;
-      value.values.push_back(std::move(item));
-      SkipSpace();
-      if (Take(']')) return true;
-      if (!Take(',')) return false;
-    }
-  }
-
-  bool ReadNumber(Value& value) {
-    const std::size_t start = pos_;
-    Take('-');
-    if (Take('0')) {
-    } else if (!Digits()) {
-      return false;
-    }
-    if (Take('.') && !Digits()) return false;
-    if (Take('e') || Take('E')) {
-      if (!Take('+')) Take('-');
-      if (!Digits()) return false;
-    }
-    value.kind = Value::kNumber;
-    value.text = std::string(text_.substr(start, pos_ - start));
-    return true;
-  }
-
-  bool ReadEscape(std::string& out) {
-    if (pos_ >= text_.size()) return false;
-    const char c = text_[pos_++];
-    switch (c) {
-      case '"': out += '"'; return true;
-      case '\\': out += '\\'; return true;
-      case '/': out += '/'; return true;
-      case 'b': out += '\b'; return true;
-      case 'f': out += '\f'; return true;
-      case 'n': out += '\n'; return true;
-      case 'r': out += '\r'; return true;
-      case 't': out += '\t'; return true;
-      case 'u': break;
-      default: return false;
-    }
-    char32_t unit = 0;
-    if (!Hex4(unit)) return false;
-    if (unit >= 0xDC00 && unit <= 0xDFFF) return false;  // a lone low surrogate
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
-      char32_t low = 0;
-      if (!Take('\\') || !Take('u') || !Hex4(low) || low < 0xDC00 || low > 0xDFFF) return false;
-      unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-    }
-    AppendUtf8(out, unit);
-    return true;
-  }
-
-  bool Hex4(char32_t& unit) {
-    if (text_.size() - pos_ < 4) return false;
-    for (int k = 0; k < 4; ++k) {
-      const char h = text_[pos_++];
-      unit <<= 4;
-      if (h >= '0' && h <= '9') {
-        unit |= static_cast<char32_t>(h - '0');
-      } else if (h >= 'a' && h <= 'f') {
-        unit |= static_cast<char32_t>(h - 'a' + 10);
-      } else if (h >= 'A' && h <= 'F') {
-        unit |= static_cast<char32_t>(h - 'A' + 10);
-      } else {
-        return false;
-      }
-    }
-    return true;
-  }
-
-  bool Digits() {
-    const std::size_t start = pos_;
-    while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9') ++pos_;
-    return pos_ > start;
-  }
-
-  bool Take(char c) {
-    if (pos_ < text_.size() && text_[pos_] == c) {
-      ++pos_;
-      return true;
-    }
-    return false;
-  }
-
-  void SkipSpace() {
-    while (pos_ < text_.size() &&
-           (text_[pos_] == ' ' || text_[pos_] == '\t' || text_[pos_] == '\n' || text_[pos_] == '\r'))
-      ++pos_;
-  }
-
-  std::string_view text_;
-  std::size_t pos_ = 0;
-};
-
-const Value* Member(const Value& object, std::string_view key) {
-  for (std::size_t i = 0; i < object.keys.size(); ++i) {
-    if (object.keys[i] == key) return &object.values[i];
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -313,10 +112,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // One string literal.
   const std::string quoted = metascope::tool::JsonQuote(file);
-  Value literal;
-  FUZZ_CHECK(Reader(quoted).ReadDocument(literal));
-  FUZZ_CHECK(literal.kind == Value::kString && quoted.front() == '"');
-  FUZZ_CHECK(literal.text == Sanitised(file));
+  const Json literal = Read(quoted);
+  FUZZ_CHECK(!literal.is_discarded());
+  FUZZ_CHECK(literal.is_string() && quoted.front() == '"');
+  FUZZ_CHECK(literal.get<std::string>() == Sanitised(file));
 
   // One object on one line. The tool's keys are fixed; a key from the input
   // only has to come back as itself (made well-formed).
@@ -332,26 +131,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                .Add(ownKey, std::int64_t{1})
                                .Text();
   FUZZ_CHECK(line.find('\n') == std::string::npos && line.find('\r') == std::string::npos);
-  Value object;
-  FUZZ_CHECK(Reader(line).ReadDocument(object));
-  FUZZ_CHECK(object.kind == Value::kObject && object.keys.size() == 6);
-  const Value* v = Member(object, "file");
-  FUZZ_CHECK(v != nullptr && v->kind == Value::kString && v->text == Sanitised(file));
-  v = Member(object, "error");
-  FUZZ_CHECK(v != nullptr && v->kind == Value::kString && v->text == Sanitised(message));
-  v = Member(object, "duration");
-  FUZZ_CHECK(v != nullptr && v->kind == Value::kNumber && v->text == std::to_string(integer));
+  const Json object = Read(line);
+  FUZZ_CHECK(!object.is_discarded() && object.is_object());
+  // The parser keeps the last of two equal keys: six distinct members means
+  // none was written twice.
+  FUZZ_CHECK(object.size() == 6);
+  const std::string keys[] = {"file", "error", "duration", "framerate", "aspect", Sanitised(ownKey)};
+  std::size_t index = 0;
+  for (const auto& member : object.items()) FUZZ_CHECK(member.key() == keys[index++]);
+
+  FUZZ_CHECK(object["file"].is_string() && object["file"].get<std::string>() == Sanitised(file));
+  FUZZ_CHECK(object["error"].is_string() && object["error"].get<std::string>() == Sanitised(message));
+  FUZZ_CHECK(object["duration"].is_number_integer() && object["duration"].get<std::int64_t>() == integer);
   for (const auto& [name, number] : {std::pair{"framerate", real}, std::pair{"aspect", anyBits}}) {
-    v = Member(object, name);
-    FUZZ_CHECK(v != nullptr);
+    const Json& value = object[name];
     if (!std::isfinite(number)) {
-      FUZZ_CHECK(v->kind == Value::kNull);
+      FUZZ_CHECK(value.is_null());
     } else {
-      FUZZ_CHECK(v->kind == Value::kNumber);
-      FUZZ_CHECK(std::strtod(v->text.c_str(), nullptr) == number);
+      // An integral value may read back as an integer ("25", "-0").
+      FUZZ_CHECK(value.is_number());
+      FUZZ_CHECK(value.get<double>() == number);
     }
   }
-  v = Member(object, Sanitised(ownKey));
-  FUZZ_CHECK(v != nullptr && v->kind == Value::kNumber && v->text == "1");
+  const Json& own = object[Sanitised(ownKey)];
+  FUZZ_CHECK(own.is_number_integer() && own.get<std::int64_t>() == 1);
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "launcher/MainFrm.h"
 
+#include <cstdint>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -26,24 +27,37 @@ constexpr int kPicSmallPosLeft = 10;
 constexpr int kPicSmallPosTop = 7;
 constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128};
 
+// Pure yellow (0xBBGGRR): of the plain colours it differs most from every
+// state picture along the ring's path (the blue, teal and orange faces, their
+// lighter mouse-on and darker pressed forms with the white rim, the grey
+// disabled ones, the red discs of the close button and the dark background
+// around it), and it is far lighter than the dark parts.
+constexpr std::uint32_t kFocusRingColour = 0x00FFFF;
+
 // One image button of the layout. `images` names the pictures
-// "<images>-normal.png" and so on; `disabledImage` whether it has one.
+// "<images>-normal.png" and so on; `disabledImage` whether it has one;
+// `tabOrder` its place in the keyboard's Tab order.
 struct TButtonLayout {
   int left, top, width, height;
   const char* images;
   bool disabledImage;
+  int tabOrder;
 };
 
-constexpr TButtonLayout kCloseLayout{834, 4, 20, 20, "close", false};
-constexpr TButtonLayout kEditLayout{251, 170, 171, 165, "edit", true};
-constexpr TButtonLayout kCutLayout{428, 170, 171, 78, "cut", true};
-constexpr TButtonLayout kJoinLayout{428, 257, 171, 78, "join", true};
+constexpr TButtonLayout kCloseLayout{834, 4, 20, 20, "close", false, 3};
+constexpr TButtonLayout kEditLayout{251, 170, 171, 165, "edit", true, 0};
+constexpr TButtonLayout kCutLayout{428, 170, 171, 78, "cut", true, 1};
+constexpr TButtonLayout kJoinLayout{428, 257, 171, 78, "join", true, 2};
 
 // What does not depend on the scale.
-void SetUpButton(ui::TForm& form, controls::TQbVclImageButton& button) {
+void SetUpButton(ui::TForm& form, controls::TQbVclImageButton& button, const TButtonLayout& layout) {
   form.SetAnchors(button, ui::akTop | ui::akRight);
   button.SetCursor(ui::crArrow);
   button.SetEnabled(true);
+  button.SetTabStop(true);
+  button.SetTabOrder(layout.tabOrder);
+  button.SetTabStop(true);
+  button.SetTabOrder(layout.tabOrder);
   button.SetTransparent(true);
   button.SetCaption(u"");
 
@@ -89,6 +103,7 @@ void LayOutButton(controls::TQbVclImageButton& button, const TButtonLayout& layo
 TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths)
     : ui::TForm(application, {kClientWidth, kClientHeight, ui::bsNone}), paths_(std::move(paths)) {
   SetColor(ui::clBtnFace);
+  SetFocusRingColor(kFocusRingColour);
   Font().SetName(u"Tahoma");
   Font().SetStyle(0);
   Font().SetColor(ui::clWindowText);
@@ -103,19 +118,19 @@ TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths)
   };
 
   btnCloseFrm = CreateControl<controls::TQbVclImageButton>();
-  SetUpButton(*this, *btnCloseFrm);
+  SetUpButton(*this, *btnCloseFrm, kCloseLayout);
   btnCloseFrm->OnClick = [this](ui::TControl& sender) { btnCloseFrmClick(sender); };
 
   btnEdit = CreateControl<controls::TQbVclImageButton>();
-  SetUpButton(*this, *btnEdit);
+  SetUpButton(*this, *btnEdit, kEditLayout);
   btnEdit->OnClick = [this](ui::TControl& sender) { btnEditClick(sender); };
 
   btnCut = CreateControl<controls::TQbVclImageButton>();
-  SetUpButton(*this, *btnCut);
+  SetUpButton(*this, *btnCut, kCutLayout);
   btnCut->OnClick = [this](ui::TControl& sender) { btnCutClick(sender); };
 
   btnJoin = CreateControl<controls::TQbVclImageButton>();
-  SetUpButton(*this, *btnJoin);
+  SetUpButton(*this, *btnJoin, kJoinLayout);
   btnJoin->OnClick = [this](ui::TControl& sender) { btnJoinClick(sender); };
 
   // The icon is no part of the first frame: it is set just after it.
@@ -128,6 +143,13 @@ TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths)
   });
 
   LayOut();
+
+  // What screen readers say of the buttons: the launcher's own texts, with
+  // the English words as descriptions.
+  SetAccessibleChildren({{btnEdit, u"视频编辑", u"Edit"},
+                         {btnCut, u"视频剪切", u"Cut"},
+                         {btnJoin, u"视频合并", u"Join"},
+                         {btnCloseFrm, u"关闭", u"Close"}});
 
   timerScheduleInstall = CreateTimer();
   timerScheduleInstall->SetEnabled(false);

@@ -7,6 +7,14 @@
 // Its layout is in pixels at 96 dpi; the window draws it at its display
 // scale (ui::TForm::Scale), with the pictures drawn for that scale
 // (ScaledPictures.h), and lays itself out again when the scale changes.
+//
+// Keyboard: the four buttons are tab stops in the order Edit, Cut, Join,
+// close; Edit has the focus when the window first shows. The focus ring is
+// yellow (the form's rules: ui/Form.h).
+//
+// Screen readers find the window named after the application ("Vidorra")
+// with four push buttons in the same order: "视频编辑", "视频剪切", "视频合并"
+// and "关闭", described as Edit, Cut, Join and Close.
 #pragma once
 
 #include <string>

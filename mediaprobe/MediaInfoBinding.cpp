@@ -91,7 +91,7 @@ int LoadMediaInfoLibrary() noexcept {
 
   const char* name = state.nameOverride.load(std::memory_order_acquire);
   if (name == nullptr) name = platform::kMediaInfoLibraryName;
-  platform::ModuleHandle module = platform::LoadModule(name);
+  platform::ModuleHandle module = platform::LoadCompanionModule(name);
   if (module == nullptr) return -1;
 
   EntryPoints entries;
@@ -116,7 +116,7 @@ unsigned MediaInfoLibraryLoadCount() noexcept {
 MediaInfoInstance* CreateMediaInfoInstance() noexcept {
   void* block = AllocateZeroed(sizeof(MediaInfoInstance), AllocationSite::Instance);
   if (block == nullptr) return nullptr;
-  auto* instance = new (block) MediaInfoInstance{nullptr};
+  auto* instance = new (block) MediaInfoInstance{nullptr, platform::NameConversion::Host};
 
   if (!IsMediaInfoLibraryLoaded()) LoadMediaInfoLibrary();
   if (const EntryPoints* entries = LoadedEntries()) instance->handle = entries->MediaInfoA_New();
@@ -131,9 +131,15 @@ void DeleteMediaInfoInstance(MediaInfoInstance* instance) noexcept {
   FreeAllocation(instance);
 }
 
-std::size_t MediaInfoOpen(const MediaInfoInstance& instance, const char* path) noexcept {
+std::size_t MediaInfoOpen(MediaInfoInstance& instance, const char* path) noexcept {
   const EntryPoints* entries = LoadedEntries();
   if (entries == nullptr || instance.handle == nullptr) return 0;
+  instance.nameConversion = platform::ChooseNameConversion(path);
+  const platform::ScopedNameConversion conversion(instance.nameConversion);
+  // By default MediaInfo takes a picture with 24 or more numbered siblings
+  // for the first frame of a sequence (a video stream, no image stream) and
+  // reads the siblings' names.
+  entries->MediaInfoA_Option(instance.handle, "File_TestContinuousFileNames", "0");
   return entries->MediaInfoA_Open(instance.handle, path);
 }
 
@@ -141,6 +147,7 @@ std::string MediaInfoGet(const MediaInfoInstance& instance, int streamKind, std:
                          const char* parameter, int infoKind, int searchKind) noexcept {
   const EntryPoints* entries = LoadedEntries();
   if (entries == nullptr || instance.handle == nullptr) return UnableToLoadText();
+  const platform::ScopedNameConversion conversion(instance.nameConversion);
   return CopyText(
       entries->MediaInfoA_Get(instance.handle, streamKind, streamNumber, parameter, infoKind, searchKind));
 }
@@ -149,12 +156,14 @@ std::string MediaInfoOption(const MediaInfoInstance& instance, const char* optio
                             const char* value) noexcept {
   const EntryPoints* entries = LoadedEntries();
   if (entries == nullptr || instance.handle == nullptr) return UnableToLoadText();
+  const platform::ScopedNameConversion conversion(instance.nameConversion);
   return CopyText(entries->MediaInfoA_Option(instance.handle, option, value));
 }
 
 std::string MediaInfoInform(const MediaInfoInstance& instance) noexcept {
   const EntryPoints* entries = LoadedEntries();
   if (entries == nullptr || instance.handle == nullptr) return UnableToLoadText();
+  const platform::ScopedNameConversion conversion(instance.nameConversion);
   return CopyText(entries->MediaInfoA_Inform(instance.handle, 0));
 }
 

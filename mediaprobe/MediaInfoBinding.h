@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/Locale.h"
+
 namespace metascope {
 
 // Stream kinds and info kinds used by the queries.
@@ -30,8 +32,13 @@ bool IsMediaInfoLibraryLoaded() noexcept;
 unsigned MediaInfoLibraryLoadCount() noexcept;
 
 // One MediaInfo instance; its handle is null when none could be made.
+// MediaInfo converts the file name with the calling thread's locale, at the
+// open and again in the texts it answers (the report names the file): every
+// call that converts text runs under the conversion chosen for the name at
+// the open.
 struct MediaInfoInstance {
   void* handle;
+  platform::NameConversion nameConversion;
 };
 
 // Allocates an instance, loading the library first when it is not loaded.
@@ -43,7 +50,9 @@ MediaInfoInstance* CreateMediaInfoInstance() noexcept;
 void DeleteMediaInfoInstance(MediaInfoInstance* instance) noexcept;
 
 // Guarded calls. Texts are copied out of the library at once.
-std::size_t MediaInfoOpen(const MediaInfoInstance& instance, const char* path) noexcept;
+// The open reads the one file named: a picture among numbered siblings
+// (IMG_0001.JPG ...) is not taken for a frame of an image sequence.
+std::size_t MediaInfoOpen(MediaInfoInstance& instance, const char* path) noexcept;
 std::string MediaInfoGet(const MediaInfoInstance& instance, int streamKind, std::size_t streamNumber,
                          const char* parameter, int infoKind, int searchKind) noexcept;
 std::string MediaInfoOption(const MediaInfoInstance& instance, const char* option,

@@ -24,6 +24,19 @@ struct ModuleEntryId {
 // when the library cannot be loaded.
 ModuleHandle LoadModule(const char* name) noexcept;
 
+// Loads a library that the calling code loads for its own use, named by file
+// name alone, from where such a library belongs and nowhere else.
+// Windows: by full path, from the folder of the module that holds this code
+// (the DLL it is built into, or the program it is linked into), then from
+// the host program's folder, then from the system folder; never from the
+// current folder or along PATH. The library's own imports are looked for in
+// its folder and the system folder only.
+// Linux: the dynamic loader's search (RPATH, LD_LIBRARY_PATH, RUNPATH, the
+// loader's cache and the system folders; never the current folder by itself).
+// A name with a folder in it is loaded from that path only. Returns null when
+// the library is found nowhere or cannot be loaded.
+ModuleHandle LoadCompanionModule(const char* name) noexcept;
+
 // Loads a library from a full path given as UTF-16 text. Returns null when
 // the library cannot be loaded (the path is empty, names no library, or the
 // library's own dependencies are missing).

@@ -18,6 +18,9 @@
 
 namespace platform {
 
+struct AccessibleTree;
+struct AccessibleChange;
+
 struct WindowParams {
   int clientWidth = 0;
   int clientHeight = 0;
@@ -33,6 +36,8 @@ struct PixelRect {
   int top = 0;
   int width = 0;
   int height = 0;
+
+  bool operator==(const PixelRect&) const = default;
 };
 
 // A frame to present: 3 bytes per pixel (R, G, B), `stride` bytes from one
@@ -105,7 +110,21 @@ class NativeWindow {
   // runs the platform's move loop). False when the platform has no such move:
   // the caller then moves the window itself from the mouse events that follow.
   virtual bool SystemDragMove() { return false; }
+
+  // What screen readers are shown of the window (platform/Accessibility.h):
+  // its accessible content now, and what changed since the last call, which
+  // clients are told. The platform serves clients from its own copy; their
+  // requests come back as AccessibleAction events. Where the platform has no
+  // accessibility, nothing happens.
+  virtual void UpdateAccessible(const AccessibleTree& tree, std::span<const AccessibleChange> changes) {
+    (void)tree;
+    (void)changes;
+  }
 };
+
+// The keys the framework acts on. Enter is the main key and the keypad's;
+// every other key arrives as Other.
+enum class KeyCode : std::uint8_t { Other, Tab, Enter, Space, Left, Right, Up, Down, Escape, F4 };
 
 struct WindowEvent {
   enum class Type : std::uint8_t {
@@ -121,6 +140,10 @@ struct WindowEvent {
     ScaleChanged,  // DisplayScale changed (the window moved to a monitor of another
                    // density); the platform has already moved and sized the window
                    // as it suggests (Windows: WM_DPICHANGED's rectangle)
+    KeyDown,     // key, repeat, modifiers: a key went down while the window had the keyboard
+    KeyUp,       // key, modifiers: it came up
+    FocusLost,   // the window no longer has the keyboard: keys held now come up elsewhere
+    AccessibleAction,  // child: a screen reader asked for that accessible child's default action
   };
   enum Button : std::uint8_t { Left = 0, Right = 1, Middle = 2 };
   enum Modifier : std::uint8_t { Shift = 1, Alt = 2, Ctrl = 4 };
@@ -132,6 +155,11 @@ struct WindowEvent {
   std::uint8_t button = Left;
   std::uint8_t modifiers = 0;     // Modifier bits
   std::uint64_t timer = 0;
+  KeyCode key = KeyCode::Other;
+  // KeyDown: the key was already down (the keyboard's auto-repeat, or a key
+  // held since before the window was shown or took the keyboard).
+  bool repeat = false;
+  int child = 0;  // AccessibleAction: the child, counted from 0
 };
 
 class WindowSystem {
@@ -143,10 +171,12 @@ class WindowSystem {
   // Blocks until the next event.
   virtual void WaitEvent(WindowEvent& event) = 0;
 
-  // Drops every mouse event (motion, press, release, leave) that has reached
-  // the process so far, queued here or still in the platform's own queue.
-  // Other events stay queued in their order.
-  virtual void DiscardMouseInput() = 0;
+  // Drops every mouse event (motion, press, release, leave) and every key
+  // event that has reached the process so far, queued here or still in the
+  // platform's own queue. Other events stay queued in their order. A key
+  // that is down now counts as held: until it has come up, its KeyDowns
+  // are repeats.
+  virtual void DiscardMouseAndKeyInput() = 0;
 
   // Starts a one-shot timer: after `milliseconds` a Timer event with the
   // returned id (never 0) is queued. A stopped timer queues nothing more, but

@@ -11,7 +11,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # The lists that building and running the launcher and the probe need
 # (scripts/run.sh); every other list is for the tests, the Windows builds and
 # the packages.
-run_lists=(base mainwindow mediaprobe ui)
+run_lists=(base mainwindow mediaprobe ui accessibility)
 
 usage() {
   cat <<USAGE
@@ -90,4 +90,11 @@ fi
 if [[ "$mode" == all ]] && ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
   echo "setup: compiling the zh_CN.UTF-8 locale"
   "${sudo_cmd[@]}" localedef -c -i zh_CN -f UTF-8 zh_CN.UTF-8
+fi
+
+# A host locale whose character set is GB18030, for the tests that a program
+# running in it keeps opening file names written in that character set.
+if [[ "$mode" == all ]] && ! locale -a 2>/dev/null | grep -qix 'zh_CN.gb18030'; then
+  echo "setup: compiling the zh_CN.GB18030 locale"
+  "${sudo_cmd[@]}" localedef -c -i zh_CN -f GB18030 zh_CN.GB18030
 fi

@@ -24,6 +24,15 @@ for preset in default sanitize optimized tsan; do
   ctest --preset "$preset"
 done
 
+# Optional (VIDORRA_CALLGRIND=1; valgrind is slow, so not by default): the
+# probe's cost over direct MediaInfo calls in instructions, per media fixture.
+if [[ "${VIDORRA_CALLGRIND:-0}" == 1 ]]; then
+  echo "=== release: callgrind instruction counts of the probe ==="
+  cmake --preset release
+  cmake --build --preset release --target callgrind_probe
+  bash bench/callgrind_probe.sh build/release
+fi
+
 # The fuzz leg: the whole tree, tests included, built with clang-14 and the
 # libFuzzer targets of fuzz/, each run for VIDORRA_FUZZ_SECONDS (30 s). A
 # failure names the input it left in build/fuzz/fuzz/<target>/artifacts/.

@@ -8,14 +8,15 @@
 //
 // Files are probed by worker processes (platform/WorkerProcess.h), several
 // at once, so that a file on which MediaInfo hangs can be given up on; the
-// results are printed in the order of the arguments.
+// results are printed in the order of the arguments. On a terminal a long run
+// shows a progress line on standard error (ProgressLine.h).
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
-#include <cmath>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
@@ -30,13 +31,16 @@
 #include <thread>
 #include <vector>
 
+#include "CommandOptions.h"
 #include "FileType.h"
 #include "JsonText.h"
 #include "MediaInfoEntryPoints.h"
+#include "ProgressLine.h"
 #include "libMetaScopeSDK.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/Locale.h"
 #include "platform/PlatformNames.h"
+#include "platform/Terminal.h"
 #include "platform/WorkerProcess.h"
 
 #ifndef METASCOPE_VERSION
@@ -46,6 +50,9 @@
 namespace {
 
 using metascope::tool::JsonObjectLine;
+using metascope::tool::Options;
+using metascope::tool::ProgressLine;
+using metascope::tool::ProgressMode;
 
 struct Answers {
   std::int32_t width = 0;
@@ -231,16 +238,30 @@ void PrintHelp() {
       "  -r, --recursive  a FILE that is a directory stands for the files below it\n"
       "                   that have an accepted extension, in sorted order\n"
       "  -                read further file names from standard input, one a line\n"
-      "  -j, --jobs N     probe N files at once (default: the number of\n"
+      "  -j, --jobs=N     probe N files at once (default: the number of\n"
       "                   processors); results keep the order of the arguments\n"
-      "  --timeout SECONDS\n"
+      "  --timeout=SECONDS\n"
       "                   give up on a file that MediaInfo has not finished in\n"
       "                   time, report it as timed out and go on (Linux only)\n"
+      "  --progress       show the progress line even when standard error is not\n"
+      "                   a terminal, from the start\n"
+      "  --no-progress    never show the progress line\n"
       "  --trace          let libMetaScope write its own diagnostic lines\n"
       "                   (METASCOPE_TRACE=all); they are off otherwise\n"
       "  --version        print the version and exit\n"
       "  -h, --help       print this help and exit\n"
-      "  --               end of options\n"
+      "  --               end of options: every later argument is a FILE\n"
+      "\n"
+      "Options and files may come in any order. Short options may be bundled\n"
+      "(-rj2), a value may follow its option glued or as the next argument\n"
+      "(-j2, -j 2, --jobs=2, --jobs 2), and a long option may be shortened to\n"
+      "any unique prefix (--rec).\n"
+      "\n"
+      "Progress: when standard error is a terminal (on Windows, a console) and\n"
+      "the run lasts more than about half a second, one line on standard error\n"
+      "shows the files done of the total, the files per second and the time\n"
+      "left; it is drawn again in place and wiped when the run ends. Nothing of\n"
+      "it is written when standard error is not a terminal.\n"
       "\n"
       "Accepted extensions (case ignored): ";
   text += AcceptedExtensionList();
@@ -260,84 +281,6 @@ void PrintHelp() {
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "metascope: %s\n%sTry 'metascope --help' for more information.\n", message.c_str(), kUsage);
   return 2;
-}
-
-struct Options {
-  bool json = false;
-  bool recursive = false;
-  bool trace = false;
-  unsigned jobs = 0;      // 0: the number of processors
-  int timeoutMs = -1;     // negative: no limit
-  std::vector<std::string> operands;
-};
-
-bool ParseJobs(std::string_view text, unsigned& jobs) {
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), jobs);
-  return result.ec == std::errc() && result.ptr == text.data() + text.size() && jobs >= 1 && jobs <= 1024;
-}
-
-bool ParseSeconds(std::string_view text, int& milliseconds) {
-  double seconds = 0;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), seconds);
-  if (result.ec != std::errc() || result.ptr != text.data() + text.size()) return false;
-  if (!(seconds > 0) || seconds > 86400) return false;
-  milliseconds = static_cast<int>(std::ceil(seconds * 1000));
-  return true;
-}
-
-// Returns -1 when the options are good, otherwise the exit code.
-int ParseOptions(int argc, char** argv, Options& options) {
-  bool optionsEnded = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    // The value of an option: glued ("-j4", "--jobs=4") or the next argument.
-    const auto value = [&](std::string_view shortName, std::string_view longName, std::string_view& out) {
-      if (!shortName.empty() && arg.substr(0, shortName.size()) == shortName && arg.size() > shortName.size()) {
-        out = arg.substr(shortName.size());
-        return true;
-      }
-      if (arg.size() > longName.size() && arg.substr(0, longName.size()) == longName &&
-          arg[longName.size()] == '=') {
-        out = arg.substr(longName.size() + 1);
-        return true;
-      }
-      if (arg == shortName || arg == longName) {
-        if (i + 1 >= argc) return false;
-        out = argv[++i];
-        return true;
-      }
-      return false;
-    };
-    std::string_view text;
-    if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
-      options.operands.emplace_back(arg);
-    } else if (arg == "--") {
-      optionsEnded = true;
-    } else if (arg == "--json") {
-      options.json = true;
-    } else if (arg == "-r" || arg == "--recursive") {
-      options.recursive = true;
-    } else if (arg == "--trace") {
-      options.trace = true;
-    } else if (arg == "-h" || arg == "--help") {
-      PrintHelp();
-      return 0;
-    } else if (arg == "--version") {
-      std::printf("metascope %s\n", METASCOPE_VERSION);
-      return 0;
-    } else if (arg.substr(0, 2) == "-j" || arg.substr(0, 6) == "--jobs") {
-      if (!value("-j", "--jobs", text) || !ParseJobs(text, options.jobs)) {
-        return UsageError("-j needs a number of jobs from 1 to 1024");
-      }
-    } else if (arg.substr(0, 9) == "--timeout") {
-      if (!value("", "--timeout", text) || !ParseSeconds(text, options.timeoutMs)) {
-        return UsageError("--timeout needs a number of seconds above 0");
-      }
-    } else {
-      return UsageError("unknown option " + std::string(arg));
-    }
-  }
-  return -1;
 }
 
 // The files to probe, in order: operands as given, "-" replaced by the lines
@@ -404,14 +347,17 @@ class Output {
 std::string ProbeRequest(const std::string& path) { return Serialize(Probe(path.c_str())); }
 
 // Probes `files` with `jobs` workers and hands each result, in order, to
-// `print`, which answers false to stop early.
-template <typename Print>
-void ProbeAll(const std::vector<std::string>& files, unsigned jobs, int timeoutMs, Print print) {
+// `print`, which answers false to stop early. While it waits, `tick` is
+// called about every 100 ms, and whenever a file is done, with the number of
+// files done so far.
+template <typename Print, typename Tick>
+void ProbeAll(const std::vector<std::string>& files, unsigned jobs, int timeoutMs, Print print, Tick tick) {
   const std::size_t count = files.size();
   std::vector<Result> results(count);
   std::vector<char> ready(count, 0);
   std::mutex mutex;
   std::condition_variable done;
+  std::size_t finished = 0;  // guarded by `mutex`
   std::atomic<std::size_t> next{0};
 
   std::vector<std::unique_ptr<platform::WorkerProcess>> workers;
@@ -439,15 +385,20 @@ void ProbeAll(const std::vector<std::string>& files, unsigned jobs, int timeoutM
           std::lock_guard<std::mutex> lock(mutex);
           results[i] = std::move(result);
           ready[i] = 1;
+          ++finished;
         }
         done.notify_all();
       }
     });
   }
   for (std::size_t i = 0; i < count; ++i) {
-    {
+    for (;;) {
       std::unique_lock<std::mutex> lock(mutex);
-      done.wait(lock, [&] { return ready[i] != 0; });
+      const bool isReady = done.wait_for(lock, std::chrono::milliseconds(100), [&] { return ready[i] != 0; });
+      const std::size_t finishedNow = finished;
+      lock.unlock();
+      tick(finishedNow);
+      if (isReady) break;
     }
     if (!print(files[i], results[i])) {
       for (auto& worker : workers) worker->Cancel();
@@ -467,8 +418,13 @@ int main(int argc, char** argv) {
   platform::ServeIfWorker(argc, argv, ProbeRequest);
 
   Options options;
-  if (const int code = ParseOptions(argc, argv, options); code >= 0) return code;
-  if (options.operands.empty()) return UsageError("no file given");
+  const metascope::tool::ParseOutcome parsed = metascope::tool::ParseCommandLine(argc, argv, options);
+  switch (parsed.kind) {
+    case metascope::tool::ParseOutcome::Kind::kHelp: PrintHelp(); return 0;
+    case metascope::tool::ParseOutcome::Kind::kVersion: std::printf("metascope %s\n", METASCOPE_VERSION); return 0;
+    case metascope::tool::ParseOutcome::Kind::kUsageError: return UsageError(parsed.message);
+    case metascope::tool::ParseOutcome::Kind::kRun: break;
+  }
   if (options.timeoutMs >= 0 && !platform::TimeLimitsSupported()) {
     return UsageError("--timeout is not supported on this system");
   }
@@ -480,23 +436,70 @@ int main(int argc, char** argv) {
   unsigned jobs = options.jobs != 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
   jobs = static_cast<unsigned>(std::min<std::size_t>(jobs, std::max<std::size_t>(files.size(), 1)));
 
+  // The progress line, and everything else bound for standard error while it
+  // may show: this process's lines and, on Linux, those of the worker
+  // processes and their library reach the terminal through the relay and the
+  // line, which keeps them out of each other's way.
+  const bool wantProgress =
+      options.progress == ProgressMode::kOn ||
+      (options.progress == ProgressMode::kAuto && platform::IsTerminal(platform::StandardStream::kError));
+  std::unique_ptr<platform::StandardErrorRelay> relay;
+  std::unique_ptr<ProgressLine> progress;
+  if (wantProgress && !files.empty()) {
+    const auto delay = options.progress == ProgressMode::kOn ? std::chrono::milliseconds(0)
+                                                              : std::chrono::milliseconds(500);
+    progress = std::make_unique<ProgressLine>(
+        files.size(), [&relay](std::string_view text) { relay->Write(text); }, ProgressLine::Clock::now(), delay,
+        platform::TerminalColumns());
+    relay = std::make_unique<platform::StandardErrorRelay>(
+        [&progress](std::string_view lines) { progress->WriteLines(lines); });
+    // Forced, the line shows from the start, however short the run.
+    progress->Update(0, ProgressLine::Clock::now());
+  }
+  const bool outputIsTerminal = progress != nullptr && platform::IsTerminal(platform::StandardStream::kOutput);
+  // One line of this program's own for standard error.
+  const auto report = [&](const std::string& line) {
+    if (progress != nullptr) {
+      progress->WriteLines(line);
+    } else {
+      std::fputs(line.c_str(), stderr);
+    }
+  };
+
   Output out;
   bool firstTable = true;
   ProbeAll(files, jobs, options.timeoutMs, [&](const std::string& path, const Result& result) {
+    // The lines a worker wrote while probing come before what is said of
+    // its result.
+    if (relay != nullptr) relay->Drain();
     if (!result.opened) {
-      std::fprintf(stderr, "metascope: %s: %s\n", path.c_str(), result.reason.c_str());
+      report("metascope: " + path + ": " + result.reason + "\n");
       failed = true;
     }
+    std::string text;
     if (options.json) {
-      out.Write(JsonLine(path, result) + "\n");
+      text = JsonLine(path, result) + "\n";
     } else if (result.opened) {
-      std::string text = firstTable ? std::string() : std::string("\n");
+      text = firstTable ? std::string() : std::string("\n");
       text += Table(path, result.answers);
-      out.Write(text);
       firstTable = false;
     }
+    if (!text.empty()) {
+      if (outputIsTerminal) {
+        progress->Interrupt([&] { out.Write(text); });
+      } else {
+        out.Write(text);
+      }
+    }
     return !out.Failed();
+  }, [&](std::size_t done) {
+    if (progress != nullptr) progress->Update(done, ProgressLine::Clock::now());
   });
+  // Standard error is whole again, every line has been written, the line is wiped.
+  if (progress != nullptr) {
+    relay->Stop();
+    progress->Finish();
+  }
   if (out.Failed()) {
     out.Report();
     return 1;

@@ -19,6 +19,16 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   WindowPosChanged();
 }
 
+void TControl::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  UserEnabledChanged();
+}
+
+void TControl::UserEnabledChanged() {
+  if (owner_ != nullptr) owner_->ControlStateChanged(*this);
+}
+
 void TControl::Repaint() {
   if (owner_ != nullptr) owner_->RepaintNow(*this);
 }
@@ -49,6 +59,22 @@ void TControl::PerformMouseUp(TMouseButton button, TShiftState shift, int x, int
   if (button == mbLeft) leftPressed_ = false;
   if (click) Click();
   MouseUp(button, shift, x, y);
+}
+
+void TControl::PerformClick() {
+  if (!enabled_) return;
+  Click();
+  ClickCompleted();
+}
+
+void TControl::PerformKeyPress() {
+  if (enabled_) KeyPress();
+}
+
+void TControl::PerformKeyPressEnd(bool activate) {
+  if (!enabled_) return;
+  KeyPressEnd(activate);
+  if (activate) PerformClick();
 }
 
 void TControl::MouseEnter() {

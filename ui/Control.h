@@ -1,9 +1,14 @@
-// The control base: bounds, cursor, mouse input and repainting.
+// The control base: bounds, cursor, mouse and keyboard input, repainting.
 //
 // A control lives on an owner that implements RepaintSink (the form; a
 // recorder in tests). The owner delivers input through the Perform* calls,
 // in control coordinates; the control answers through the protected virtual
 // handlers, whose base versions raise the On* events.
+//
+// Keyboard: the form keeps the focus (see ui/Form.h) and, for the focused
+// control, turns Enter into PerformClick and Space into a key press:
+// PerformKeyPress while it is down, PerformKeyPressEnd when it comes up (a
+// click) or is cancelled.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +35,8 @@ class RepaintSink {
   virtual void RepaintNow(TControl& control) = 0;
   // Draw `control` in the next paint cycle.
   virtual void InvalidateControl(TControl& control) = 0;
+  // `control`'s enabled state (TControl::UserEnabled) has changed.
+  virtual void ControlStateChanged(TControl& control) { (void)control; }
 
  protected:
   ~RepaintSink() = default;
@@ -71,7 +78,12 @@ class TControl {
   // state of its own instead (the image button does: it stays routed and
   // ignores input itself, and changes its look); the override runs whichever
   // type the call is made through.
-  virtual void SetEnabled(bool enabled) { enabled_ = enabled; }
+  virtual void SetEnabled(bool enabled);
+  // Whether the control responds to its user, in its own sense (the image
+  // button's own flag; otherwise the framework's state). Screen readers call
+  // a control that does not "unavailable". A change is reported to the
+  // owner (RepaintSink::ControlStateChanged).
+  virtual bool UserEnabled() const { return enabled_; }
 
   // Draw now through the owner / in the owner's next paint cycle.
   void Repaint();
@@ -88,6 +100,26 @@ class TControl {
   void PerformMouseUp(TMouseButton button, TShiftState shift, int x, int y);
   bool ContainsPoint(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
 
+  // Whether the control takes the keyboard focus (the form's Tab and arrow
+  // keys stop at it). Off by default.
+  bool TabStop() const { return tabStop_; }
+  void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
+  // Place among the form's tab stops: lower first, ties in creation order.
+  int TabOrder() const { return tabOrder_; }
+  void SetTabOrder(int tabOrder) { tabOrder_ = tabOrder; }
+  // Whether the focus may move to the control now: a tab stop that is
+  // enabled (in the control's own sense of it).
+  virtual bool CanFocus() const { return tabStop_ && enabled_; }
+
+  // Raises the click exactly as a completed left click does: Click, then
+  // ClickCompleted in place of the mouse-up. Nothing while disabled.
+  void PerformClick();
+  // Space went down on the focused control / its press ended: with
+  // `activate` (the key came up) a click follows as PerformClick raises it;
+  // without (cancelled: the focus moved, the window hid) none does.
+  void PerformKeyPress();
+  void PerformKeyPressEnd(bool activate);
+
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;
   TMouseEvent OnMouseDown;
@@ -100,8 +132,17 @@ class TControl {
   virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
   virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
   virtual void Click();
+  // After a click raised by PerformClick, where a mouse click has its
+  // mouse-up.
+  virtual void ClickCompleted() {}
+  // The control is held down by a key / no longer is (before the click, when
+  // one follows).
+  virtual void KeyPress() {}
+  virtual void KeyPressEnd(bool /*activate*/) {}
   // After every change of position or size.
   virtual void WindowPosChanged() {}
+  // Tells the owner that UserEnabled has changed.
+  void UserEnabledChanged();
 
  private:
   RepaintSink* owner_;
@@ -112,6 +153,8 @@ class TControl {
   TCursor cursor_ = crDefault;
   bool enabled_ = true;
   bool leftPressed_ = false;
+  bool tabStop_ = false;
+  int tabOrder_ = 0;
 };
 
 }  // namespace ui

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ui/Application.h"
+#include "ui/FocusRing.h"
 #include "ui/PictureView.h"
 #include "ui/Timer.h"
 
@@ -11,6 +12,10 @@ namespace ui {
 
 namespace {
 std::uint8_t ButtonBit(std::uint8_t button) { return static_cast<std::uint8_t>(1u << button); }
+
+// The display scale the focus ring is drawn at: layout pixels are screen
+// pixels.
+constexpr double kFocusRingScale = 1.0;
 }  // namespace
 
 TForm::TForm(TApplication& application, const TCreateParams& params)
@@ -34,6 +39,13 @@ TForm::TForm(TApplication& application, const TCreateParams& params)
 TForm::~TForm() {
   hover_ = nullptr;
   capture_ = nullptr;
+  focused_ = nullptr;
+  keyPressed_ = nullptr;
+  reportedHot_ = nullptr;
+  reportedPressed_ = nullptr;
+  OnFocusChange = nullptr;
+  OnControlStateChange = nullptr;
+  accessibleChildren_.clear();
   timers_.clear();
   // Controls go last created first, while the window still exists.
   while (!controls_.empty()) controls_.pop_back();
@@ -81,6 +93,7 @@ void TForm::SetClientSize(int width, int height) {
 void TForm::SetCaption(std::u16string caption) {
   caption_ = std::move(caption);
   if (window_) window_->SetTitle(caption_);
+  UpdateAccessible();
 }
 
 void TForm::SetIcon(std::span<const TPngImage> sizes) {
@@ -120,22 +133,30 @@ void TForm::Show() {
   if (!visible_) return;  // the handler hid the form again
   if (window_) {
     window_->Show();
-    // Mouse input from before the window hid, or sent while it was hidden,
-    // belongs to no one now: a double click that started a program must
-    // not start it again when the window comes back.
-    application_.System().DiscardMouseInput();
+    // Mouse and key input from before the window hid, or sent while it was
+    // hidden, belongs to no one now: a double click or a held Enter that
+    // started a program must not start it again when the window comes back.
+    application_.System().DiscardMouseAndKeyInput();
     // Hover comes from where the pointer is, not from stale events.
     TakePointerFromScreen();
   }
   // The window kept nothing while it was hidden: present all of it, with
-  // the hovered control as hover leaves it (drawn into this frame, not
-  // presented on its own before it).
+  // the focused and the hovered control as they are now (drawn into this
+  // frame, not presented on their own before it).
   showing_ = true;
+  if (focused_ == nullptr) {
+    for (TControl* control : TabStops()) {
+      if (!control->CanFocus()) continue;
+      SetFocusedControl(control);
+      break;
+    }
+  }
   UpdateHover();
   showing_ = false;
   Compose();
   PresentRect(0, 0, clientWidth_, clientHeight_);
   dirty_ = false;
+  UpdateAccessible();
 }
 
 void TForm::TakePointerFromScreen() {
@@ -178,7 +199,9 @@ void TForm::Hide() {
   if (!visible_) return;
   visible_ = false;
   // A press does not outlive the window: the rest of it (and anything
-  // pressed meanwhile) is lost with the window's hold on the mouse.
+  // pressed meanwhile) is lost with the window's hold on the mouse, and a
+  // key press ends without a click.
+  CancelKeyPress();
   capture_ = nullptr;
   held_ = 0;
   if (window_) {
@@ -187,6 +210,8 @@ void TForm::Hide() {
   }
   pointerKnown_ = false;
   SetHover(nullptr);
+  NoteControlStates();
+  UpdateAccessible();
 }
 
 void TForm::Close() {
@@ -200,6 +225,7 @@ void TForm::Close() {
 void TForm::ReleaseCapture() {
   capture_ = nullptr;
   if (window_) window_->ReleaseMouseCapture();
+  NoteControlStates();
 }
 
 std::intptr_t TForm::Perform(unsigned message, std::uintptr_t wParam, std::intptr_t) {
@@ -257,6 +283,8 @@ void TForm::DragMove() {
       continue;
     }
     if (event.type == Type::MouseLeave) continue;
+    // Keys belong to no control during the move, as in a system move loop.
+    if (event.type == Type::KeyDown || event.type == Type::KeyUp) continue;
     application_.Dispatch(event);
     if (event.type == Type::Quit || !visible_) break;
   }
@@ -303,6 +331,9 @@ void TForm::Compose() {
     for (int y = 1; y < frame_.Height(); ++y) std::memcpy(frame_.ColourRow(y), first, rowBytes);
   }
   for (const auto& owned : controls_) owned.control->PaintTo(frame_);
+  if (cuesShown_ && focused_ != nullptr)
+    DrawFocusRing(frame_, focused_->Left(), focused_->Top(), focused_->Width(), focused_->Height(), focusRingColor_,
+                  FocusRingMetrics(kFocusRingScale));
 }
 
 bool TForm::CoveredByBottomControl() const {
@@ -339,6 +370,7 @@ void TForm::SetHover(TControl* control) {
                                                                                         : platform::CursorShape::Arrow);
   if (left != nullptr) left->PerformMouseLeave();
   if (control != nullptr && hover_ == control) control->PerformMouseEnter();
+  NoteControlStates();
 }
 
 void TForm::UpdateHover() {
@@ -372,10 +404,17 @@ void TForm::HandleEvent(const platform::WindowEvent& event) {
       pointerX_ = event.x;
       pointerY_ = event.y;
       held_ = static_cast<std::uint8_t>(held_ | ButtonBit(event.button));
+      // The mouse takes over from a key press.
+      CancelKeyPress();
       if (capture_ == nullptr) UpdateHover();
       TControl* target = capture_ != nullptr ? capture_ : hover_;
-      if (target == nullptr) return;
+      if (target == nullptr) {
+        NoteControlStates();
+        return;
+      }
       capture_ = target;
+      if (event.button == platform::WindowEvent::Left && target->CanFocus()) SetFocusedControl(target);
+      NoteControlStates();
       target->PerformMouseDown(static_cast<TMouseButton>(event.button), ShiftFrom(event),
                                event.x - target->Left(), event.y - target->Top());
       return;
@@ -393,6 +432,7 @@ void TForm::HandleEvent(const platform::WindowEvent& event) {
       held_ = static_cast<std::uint8_t>(held_ & ~ButtonBit(event.button));
       TControl* target = capture_ != nullptr ? capture_ : hover_;
       if (held_ == 0) capture_ = nullptr;
+      NoteControlStates();
       if (target != nullptr)
         target->PerformMouseUp(static_cast<TMouseButton>(event.button), ShiftFrom(event),
                                event.x - target->Left(), event.y - target->Top());
@@ -409,6 +449,18 @@ void TForm::HandleEvent(const platform::WindowEvent& event) {
     case Type::ScaleChanged:
       ChangeScale();
       return;
+    case Type::KeyDown:
+      HandleKeyDown(event);
+      return;
+    case Type::KeyUp:
+      HandleKeyUp(event);
+      return;
+    case Type::FocusLost:
+      CancelKeyPress();
+      return;
+    case Type::AccessibleAction:
+      PerformAccessibleAction(event.child);
+      return;
     case Type::Expose:
       if (!visible_) return;
       Compose();
@@ -422,6 +474,206 @@ void TForm::HandleEvent(const platform::WindowEvent& event) {
 
 void TForm::DoCreate() {
   if (OnCreate) OnCreate(*this);
+}
+
+void TForm::SetFocusRingColor(std::uint32_t color) {
+  if (color == focusRingColor_) return;
+  focusRingColor_ = color;
+  if (cuesShown_ && focused_ != nullptr) RepaintNow(*focused_);
+}
+
+TControl* TForm::PressedControl() const {
+  if (keyPressed_ != nullptr) return keyPressed_;
+  if (capture_ != nullptr && (held_ & ButtonBit(platform::WindowEvent::Left)) != 0) return capture_;
+  return nullptr;
+}
+
+bool TForm::Owns(const TControl* control) const {
+  return std::any_of(controls_.begin(), controls_.end(),
+                     [control](const TOwnedControl& owned) { return owned.control.get() == control; });
+}
+
+std::vector<TControl*> TForm::TabStops() const {
+  std::vector<TControl*> stops;
+  for (const auto& owned : controls_)
+    if (owned.control->TabStop()) stops.push_back(owned.control.get());
+  std::stable_sort(stops.begin(), stops.end(),
+                   [](const TControl* a, const TControl* b) { return a->TabOrder() < b->TabOrder(); });
+  return stops;
+}
+
+void TForm::SetFocusedControl(TControl* control) {
+  if (control == focused_) return;
+  if (control != nullptr && (!control->TabStop() || !Owns(control))) return;
+  CancelKeyPress();
+  TControl* previous = focused_;
+  focused_ = control;
+  if (cuesShown_ && visible_ && !layingOut_ && !showing_) {
+    // The ring moves: both places show what they are now.
+    Compose();
+    if (previous != nullptr) RepaintArea(*previous);
+    if (focused_ != nullptr) RepaintArea(*focused_);
+  }
+  UpdateAccessible();
+  if (OnFocusChange) OnFocusChange(*this, focused_);
+}
+
+void TForm::RepaintArea(const TControl& control) {
+  PresentRect(control.Left(), control.Top(), control.Width(), control.Height());
+}
+
+void TForm::ShowFocusCues() {
+  if (cuesShown_) return;
+  cuesShown_ = true;
+  if (focused_ != nullptr) RepaintNow(*focused_);
+}
+
+void TForm::CancelKeyPress() {
+  TControl* pressed = keyPressed_;
+  if (pressed == nullptr) return;
+  keyPressed_ = nullptr;
+  NoteControlStates();
+  pressed->PerformKeyPressEnd(false);
+}
+
+void TForm::MoveFocusInTabOrder(bool forward) {
+  const std::vector<TControl*> stops = TabStops();
+  const auto count = static_cast<std::ptrdiff_t>(stops.size());
+  if (count == 0) return;
+  const auto found = std::find(stops.begin(), stops.end(), focused_);
+  // From the focused control's place (or from before the first / after the
+  // last), the next one that can take the focus now.
+  std::ptrdiff_t at = found != stops.end() ? found - stops.begin() : (forward ? -1 : count);
+  for (std::ptrdiff_t step = 0; step < count; ++step) {
+    at = forward ? (at + 1) % count : (at - 1 + count) % count;
+    if (stops[static_cast<std::size_t>(at)]->CanFocus()) {
+      SetFocusedControl(stops[static_cast<std::size_t>(at)]);
+      return;
+    }
+  }
+}
+
+void TForm::MoveFocusToward(platform::KeyCode arrow) {
+  if (focused_ == nullptr) return;
+  using platform::KeyCode;
+  // Edges and doubled centres of a control, wide enough for any bounds.
+  struct TEdges {
+    long long left, top, right, bottom;
+    explicit TEdges(const TControl& c)
+        : left(c.Left()), top(c.Top()), right(static_cast<long long>(c.Left()) + c.Width()),
+          bottom(static_cast<long long>(c.Top()) + c.Height()) {}
+    long long CentreX2() const { return left + right; }
+    long long CentreY2() const { return top + bottom; }
+  };
+  const TEdges from(*focused_);
+  TControl* best = nullptr;
+  long long bestGap = 0;
+  long long bestAcross = 0;
+  for (TControl* control : TabStops()) {
+    if (control == focused_ || !control->CanFocus()) continue;
+    const TEdges to(*control);
+    long long gap = 0;
+    long long across = 0;
+    bool overlaps = false;
+    switch (arrow) {
+      case KeyCode::Right:
+        gap = to.left - from.right;
+        overlaps = to.top < from.bottom && to.bottom > from.top;
+        across = to.CentreY2() - from.CentreY2();
+        break;
+      case KeyCode::Left:
+        gap = from.left - to.right;
+        overlaps = to.top < from.bottom && to.bottom > from.top;
+        across = to.CentreY2() - from.CentreY2();
+        break;
+      case KeyCode::Down:
+        gap = to.top - from.bottom;
+        overlaps = to.left < from.right && to.right > from.left;
+        across = to.CentreX2() - from.CentreX2();
+        break;
+      case KeyCode::Up:
+        gap = from.top - to.bottom;
+        overlaps = to.left < from.right && to.right > from.left;
+        across = to.CentreX2() - from.CentreX2();
+        break;
+      default:
+        return;
+    }
+    if (gap < 0 || !overlaps) continue;
+    across = across < 0 ? -across : across;
+    if (best == nullptr || gap < bestGap || (gap == bestGap && across < bestAcross)) {
+      best = control;
+      bestGap = gap;
+      bestAcross = across;
+    }
+  }
+  if (best != nullptr) SetFocusedControl(best);
+}
+
+void TForm::HandleKeyDown(const platform::WindowEvent& event) {
+  using platform::KeyCode;
+  using platform::WindowEvent;
+  ShowFocusCues();
+  const bool alt = (event.modifiers & WindowEvent::Alt) != 0;
+  const bool ctrl = (event.modifiers & WindowEvent::Ctrl) != 0;
+  if (event.key == KeyCode::F4 && alt && !ctrl) {
+    if (!event.repeat) Close();
+    return;
+  }
+  if (alt || ctrl) return;
+  switch (event.key) {
+    case KeyCode::Tab:
+      MoveFocusInTabOrder((event.modifiers & WindowEvent::Shift) == 0);
+      return;
+    case KeyCode::Left:
+    case KeyCode::Right:
+    case KeyCode::Up:
+    case KeyCode::Down:
+      MoveFocusToward(event.key);
+      return;
+    case KeyCode::Enter:
+      if (event.repeat) return;
+      CancelKeyPress();
+      if (focused_ != nullptr && focused_->CanFocus()) focused_->PerformClick();
+      return;
+    case KeyCode::Space:
+      if (event.repeat || keyPressed_ != nullptr || (held_ & ButtonBit(WindowEvent::Left)) != 0) return;
+      if (focused_ == nullptr || !focused_->CanFocus()) return;
+      keyPressed_ = focused_;
+      NoteControlStates();
+      keyPressed_->PerformKeyPress();
+      return;
+    default:
+      return;
+  }
+}
+
+void TForm::HandleKeyUp(const platform::WindowEvent& event) {
+  if (event.key != platform::KeyCode::Space || keyPressed_ == nullptr) return;
+  TControl* pressed = keyPressed_;
+  keyPressed_ = nullptr;
+  NoteControlStates();
+  pressed->PerformKeyPressEnd(pressed == focused_ && pressed->CanFocus());
+}
+
+void TForm::NoteControlStates() {
+  TControl* const hot = hover_;
+  TControl* const pressed = PressedControl();
+  TControl* const wasHot = reportedHot_;
+  TControl* const wasPressed = reportedPressed_;
+  if (hot == wasHot && pressed == wasPressed) return;
+  // Recorded first: a handler may cause the next change.
+  reportedHot_ = hot;
+  reportedPressed_ = pressed;
+  UpdateAccessible();
+  if (!OnControlStateChange) return;
+  TControl* const candidates[] = {wasHot, hot, wasPressed, pressed};
+  for (std::size_t i = 0; i < 4; ++i) {
+    TControl* control = candidates[i];
+    if (control == nullptr || std::find(candidates, candidates + i, control) != candidates + i) continue;
+    if ((control == wasHot) != (control == hot) || (control == wasPressed) != (control == pressed))
+      OnControlStateChange(*this, *control);
+  }
 }
 
 }  // namespace ui

@@ -22,9 +22,62 @@
 // - The cursor is set from the control under the pointer whenever hover
 //   moves to another control (or to none), so not during a capture.
 // - Hide ends any capture and press, and leaves the hovered control. Show
-//   drops all mouse input queued before it (a click made while or before
-//   the window hid does nothing) and takes hover from where the pointer
-//   really is.
+//   drops all mouse and key input queued before it (a click made or a key
+//   typed while or before the window hid does nothing) and takes hover from
+//   where the pointer really is.
+// - A left-button press on a control that can take the focus gives it the
+//   focus, as a push button takes it when clicked (the right and middle
+//   buttons do not). Nothing shows it until the focus cues are on.
+//
+// Keyboard rules:
+// - One control at most holds the focus: a tab stop (TControl::TabStop) of
+//   this form. It moves only through SetFocusedControl, the keys below, a
+//   left-button press, and Show, which gives it to the first control in tab
+//   order that can take it when none holds it; hiding keeps it, so after a
+//   child program the focus is where it was.
+// - Tab and Shift+Tab move it to the next / previous control that can take
+//   it, in tab order (TabOrder, then creation order), and round. An arrow
+//   key moves it to the nearest such control that lies wholly beyond the
+//   focused one's edge on that side and overlaps it across that direction
+//   (ties go to the first in tab order); where there is none it stays.
+// - Enter activates the focused control at once (TControl::PerformClick).
+//   Space presses it (TControl::PerformKeyPress: a button shows its pressed
+//   picture) and activates it when it comes up, as a push button does: the
+//   press is cancelled without a click when the focus moves, when the window
+//   hides or loses the keyboard, and (the mouse taking over) when any mouse
+//   button goes down; Escape does not end it, any more than it ends a push
+//   button's. Enter during it ends it and clicks once. Space does nothing
+//   while the left mouse button is held.
+// - A KeyDown that repeats activates and presses nothing (Tab and the
+//   arrows do repeat). Alt or Ctrl held makes Tab, the arrows, Enter and
+//   Space do nothing.
+// - Alt+F4 closes the form (Close), for where no window manager does it;
+//   where one does, or the system does, its close request arrives as Close.
+// - Focus cues: none until the first key goes down in this run (any key
+//   that reaches the window); from then on the focused control wears the
+//   focus ring, an outline in FocusRingColor drawn inside its bounds over
+//   what it painted (ui/FocusRing.h). A run that never sees a key shows
+//   exactly what the controls paint.
+//
+// Notifications (both run on the user-interface thread, after the change):
+// - OnFocusChange: after every move of the focus, with the control that
+//   holds it now (never null once a control got it, except through
+//   SetFocusedControl(nullptr)).
+// - OnControlStateChange: after the hot control (under the pointer) or the
+//   pressed control (held down by the left mouse button or by Space) has
+//   changed, once for each control whose state changed; before any click
+//   that the same input raises. Also after a control's own enabled state
+//   (TControl::UserEnabled) has changed.
+//
+// Screen readers: the form describes its accessible children to its window
+// (platform/Accessibility.h), each a control of the form with the name and
+// description given in SetAccessibleChildren, a push button whose default
+// action is kPressAction, and the states the rules above give it: focusable
+// (CanFocus), focused, hot, pressed, unavailable (not UserEnabled). The
+// description follows every change of focus, hot, pressed or enabled state,
+// of the caption and of visibility, before the handlers above run. A
+// client's default action (an AccessibleAction event) gives the control the
+// focus, where it can take it, and raises its click as PerformClick does.
 //
 // Display scale: a form is drawn at the scale of its window's monitor
 // (Scale(), 1 to 3). The form itself scales nothing: whoever lays it out
@@ -42,6 +95,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Accessibility.h"
 #include "platform/WindowSystem.h"
 #include "ui/Control.h"
 #include "ui/Font.h"
@@ -55,6 +109,8 @@ class TForm;
 class TTimer;
 
 using TFormEvent = std::function<void(TForm& sender)>;
+using TFocusChangeEvent = std::function<void(TForm& sender, TControl* focused)>;
+using TControlStateEvent = std::function<void(TForm& sender, TControl& control)>;
 
 enum TBorderStyle : std::uint8_t { bsNone = 0, bsSingle = 1 };
 
@@ -64,6 +120,7 @@ using TAnchors = std::uint8_t;  // a set of TAnchorKind bits
 // Colours as 0xBBGGRR: the system colours a form's layout names.
 inline constexpr std::uint32_t clBtnFace = 0xF0F0F0;
 inline constexpr std::uint32_t clWindowText = 0x000000;
+inline constexpr std::uint32_t clHighlight = 0xD77800;
 
 // The one message Perform handles: the system command that lets the window
 // follow the mouse as if its caption were dragged.
@@ -71,6 +128,16 @@ inline constexpr unsigned WM_SYSCOMMAND = 0x0112;
 inline constexpr unsigned SC_MOVE = 0xF010;
 inline constexpr unsigned HTCAPTION = 2;
 inline constexpr unsigned SC_DRAGMOVE = SC_MOVE | HTCAPTION;
+
+// The name of a push button's default action, as screen readers say it.
+inline constexpr char16_t kPressAction[] = u"按下";
+
+// One of a form's accessible children.
+struct TAccessibleChild {
+  TControl* control = nullptr;
+  std::u16string name;
+  std::u16string description;
+};
 
 class TForm : public RepaintSink {
  public:
@@ -155,9 +222,35 @@ class TForm : public RepaintSink {
   // is drawn while it runs; the whole form is drawn after it.
   TFormEvent OnScaleChanged;
 
+  // Keyboard focus (rules above). SetFocusedControl takes null or a tab stop
+  // of this form; anything else leaves the focus as it is.
+  TControl* FocusedControl() const { return focused_; }
+  void SetFocusedControl(TControl* control);
+  // Whether a key has gone down in this run: the focused control then
+  // wears the focus ring.
+  bool FocusCuesShown() const { return cuesShown_; }
+  // The control under the pointer as the form's mouse rules see it (held
+  // while a capture lasts), or null.
+  TControl* HotControl() const { return hover_; }
+  // The control held down by the left mouse button or by Space, or null.
+  TControl* PressedControl() const;
+  // The focus ring's colour, 0xBBGGRR.
+  std::uint32_t FocusRingColor() const { return focusRingColor_; }
+  void SetFocusRingColor(std::uint32_t color);
+
+  TFocusChangeEvent OnFocusChange;
+  TControlStateEvent OnControlStateChange;
+
+  // Screen readers (rules above): the accessible children in the order
+  // clients number them; entries naming no control of this form are left
+  // out. The description as it is now.
+  void SetAccessibleChildren(std::vector<TAccessibleChild> children);
+  platform::AccessibleTree AccessibleTree() const;
+
   // RepaintSink.
   void RepaintNow(TControl& control) override;
   void InvalidateControl(TControl& control) override;
+  void ControlStateChanged(TControl& control) override;
   // Repaints the whole client area in the next paint cycle.
   void Invalidate() { dirty_ = true; }
 
@@ -187,6 +280,20 @@ class TForm : public RepaintSink {
   void ChangeScale();
   void TakePointerFromScreen();
   TShiftState ShiftFrom(const platform::WindowEvent& event) const;
+  void HandleKeyDown(const platform::WindowEvent& event);
+  void HandleKeyUp(const platform::WindowEvent& event);
+  void ShowFocusCues();
+  bool Owns(const TControl* control) const;
+  std::vector<TControl*> TabStops() const;
+  void MoveFocusInTabOrder(bool forward);
+  void MoveFocusToward(platform::KeyCode arrow);
+  void CancelKeyPress();
+  void RepaintArea(const TControl& control);
+  // Reports the hot and pressed states that changed since the last report.
+  void NoteControlStates();
+  // Gives the window the accessible description, and what changed in it.
+  void UpdateAccessible();
+  void PerformAccessibleAction(int child);
 
   TApplication& application_;
   std::unique_ptr<platform::NativeWindow> window_;
@@ -213,6 +320,16 @@ class TForm : public RepaintSink {
   bool pointerKnown_ = false;  // whether pointerX_/pointerY_ tell where the pointer is
   int pointerX_ = 0;
   int pointerY_ = 0;
+
+  TControl* focused_ = nullptr;
+  TControl* keyPressed_ = nullptr;  // held down by Space
+  bool cuesShown_ = false;
+  std::uint32_t focusRingColor_ = clHighlight;
+  TControl* reportedHot_ = nullptr;
+  TControl* reportedPressed_ = nullptr;
+
+  std::vector<TAccessibleChild> accessibleChildren_;
+  platform::AccessibleTree accessibleSent_;  // what the window was last given
 };
 
 }  // namespace ui

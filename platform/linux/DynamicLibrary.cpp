@@ -16,6 +16,13 @@ ModuleHandle LoadModule(const char* name) noexcept {
   return dlopen(name, RTLD_NOW | RTLD_LOCAL);
 }
 
+ModuleHandle LoadCompanionModule(const char* name) noexcept {
+  // dlopen looks in the current folder only when told to by a relative path
+  // (a name with a slash) or by an empty or relative entry of the search
+  // path the environment or the caller's RPATH sets.
+  return LoadModule(name);
+}
+
 ModuleHandle LoadModuleFromPath(const std::u16string& path) noexcept {
   try {
     // A name without a slash would make dlopen search the library path; a

@@ -5,27 +5,49 @@
 // - click-through on focus: a press right after the pointer enters counts;
 // - no quit on closing the last window: a close request is the form's to
 //   handle; SDL_QUIT then means a signal (SIGINT, SIGTERM).
-// Three things are asked of Xlib directly: where the pointer is on the screen
-// (SDL's global mouse state is cached while a button is held), what happens
-// when the connection to the display is lost (the process ends quietly with
-// exit code 0, as every other end of the launcher does), and the resource
-// Xft.dpi, one source of the display scale (SDL 2.26 scales nothing on X11,
-// and SDL_GetDisplayDPI fails on Xvfb).
+// Five things are asked of Xlib directly: where the pointer is on the screen
+// (SDL's global mouse state is cached while a button is held), which keys
+// are down (SDL forgets them whenever the window loses the keyboard), what
+// happens when the connection to the display is lost (the process ends
+// quietly with exit code 0, as every other end of the launcher does), that
+// SDL's wake-up of a window being destroyed is no fatal error, and the
+// resource Xft.dpi, one source of the display scale (SDL 2.26 scales nothing
+// on X11, and SDL_GetDisplayDPI fails on Xvfb).
+//
+// Keys: SDL_KEYDOWN / SDL_KEYUP, with no text input. SDL's own repeat flag
+// only knows presses it saw since the window last took the keyboard, so the
+// window system keeps the keys it follows held from their press (or from a
+// show that found them down) to their release.
+//
+// Screen readers (platform/linux/AtkAccessibility.h): once the first event is
+// waited for (the first frame is out by then), the windows' accessible
+// objects are served over AT-SPI if an accessibility bus can be reached.
+// Only then does the wait change: it polls the X connection and the GLib
+// main context together, and a timer's tick wakes it through an eventfd.
 #include "platform/WindowSystem.h"
 
+#include "platform/Accessibility.h"
 #include "platform/DisplayScale.h"
 #include "platform/TextEncoding.h"
 
+#include "platform/linux/AtkAccessibility.h"
 #include "platform/linux/X11Display.h"
 
 #include <SDL.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,10 +64,37 @@ struct WindowDeleter {
   void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
 };
 
+// The keys whose held state the window system follows, and what they are.
+constexpr std::int32_t kFollowedKeys[] = {SDLK_TAB,  SDLK_RETURN, SDLK_KP_ENTER, SDLK_SPACE,  SDLK_LEFT,
+                                          SDLK_RIGHT, SDLK_UP,     SDLK_DOWN,     SDLK_ESCAPE, SDLK_F4};
+constexpr KeyCode kFollowedKeyCodes[] = {KeyCode::Tab,   KeyCode::Enter, KeyCode::Enter,  KeyCode::Space, KeyCode::Left,
+                                         KeyCode::Right, KeyCode::Up,    KeyCode::Down,   KeyCode::Escape, KeyCode::F4};
+static_assert(std::size(kFollowedKeys) == std::size(kFollowedKeyCodes) && std::size(kFollowedKeys) <= 32);
+
+// The index of `key` in kFollowedKeys, or -1.
+int FollowedKey(SDL_Keycode key) {
+  for (std::size_t i = 0; i < std::size(kFollowedKeys); ++i)
+    if (kFollowedKeys[i] == key) return static_cast<int>(i);
+  return -1;
+}
+
 class SdlWindow final : public NativeWindow {
  public:
-  SdlWindow(SDL_Window* window, SDL_Cursor* arrow, SDL_Cursor* hand, double scale)
-      : window_(window), arrow_(arrow), hand_(hand), scale_(scale) {}
+  SdlWindow(SDL_Window* window, SDL_Cursor* arrow, SDL_Cursor* hand, double scale, std::set<SDL_Window*>& registry)
+      : window_(window), arrow_(arrow), hand_(hand), scale_(scale), registry_(registry) {
+    registry_.insert(window);
+  }
+  ~SdlWindow() override {
+    accessible_.reset();
+    registry_.erase(window_.get());
+  }
+  SdlWindow(const SdlWindow&) = delete;
+  SdlWindow& operator=(const SdlWindow&) = delete;
+
+  void SetAccessible(std::unique_ptr<atk::AtkWindow> accessible) { accessible_ = std::move(accessible); }
+  void UpdateAccessible(const AccessibleTree& tree, std::span<const AccessibleChange> changes) override {
+    if (accessible_) accessible_->Update(tree, changes);
+  }
 
   std::uint32_t Id() const override { return SDL_GetWindowID(window_.get()); }
 
@@ -135,6 +184,8 @@ class SdlWindow final : public NativeWindow {
   SDL_Cursor* hand_;
   double scale_;
   bool shown_ = false;
+  std::set<SDL_Window*>& registry_;  // the window system's live windows
+  std::unique_ptr<atk::AtkWindow> accessible_;  // goes before the window
 };
 
 class SdlWindowSystem final : public WindowSystem {
@@ -145,6 +196,9 @@ class SdlWindowSystem final : public WindowSystem {
 
   ~SdlWindowSystem() override {
     for (const auto& [id, sdlId] : timers_) SDL_RemoveTimer(sdlId);
+    accessibility_.reset();
+    wakeFd_.store(-1);
+    if (wake_ >= 0) ::close(wake_);
     arrow_.reset();
     hand_.reset();
     SDL_Quit();
@@ -158,6 +212,10 @@ class SdlWindowSystem final : public WindowSystem {
     // nothing or complain on standard error when they find no display.
     // SDL_VIDEODRIVER, when set, still decides.
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    // Before SDL_Init: SDL keeps the handler it finds, chains to it, and puts
+    // it back when it closes its connections, which is when such an error
+    // may still arrive.
+    x11::IgnoreWakeUpsOfGoneWindows();
     // Video before the timer: the timer starts a thread, and in a process
     // with more than one thread the C library locks every getc, which the X
     // input method's start-up calls for each character of its compose
@@ -196,13 +254,48 @@ class SdlWindowSystem final : public WindowSystem {
                                           params.clientWidth, params.clientHeight, flags);
     if (window == nullptr) return nullptr;
     if (!scale_) scale_ = Scale(window);
-    return std::make_unique<SdlWindow>(window, arrow_.get(), hand_.get(), *scale_);
+    auto created = std::make_unique<SdlWindow>(window, arrow_.get(), hand_.get(), *scale_, windows_);
+    const std::uint32_t id = SDL_GetWindowID(window);
+    atk::AtkWindow::Hooks hooks;
+    hooks.screenRect = [window] {
+      PixelRect r;
+      SDL_GetWindowPosition(window, &r.left, &r.top);
+      SDL_GetWindowSize(window, &r.width, &r.height);
+      return r;
+    };
+    hooks.activate = [this, id](int child) {
+      WindowEvent event;
+      event.type = WindowEvent::Type::AccessibleAction;
+      event.window = id;
+      event.child = child;
+      posted_.push_back(event);
+    };
+    created->SetAccessible(accessibility_->AddWindow(std::move(hooks)));
+    return created;
   }
 
   void WaitEvent(WindowEvent& out) override {
+    StartAccessibility();
     for (;;) {
+      if (!posted_.empty()) {
+        out = posted_.front();
+        posted_.pop_front();
+        return;
+      }
       SDL_Event event;
-      if (SDL_WaitEvent(&event) == 0) {
+      if (accessibility_->Running()) {
+        accessibility_->Dispatch();
+        if (!posted_.empty()) continue;
+        SDL_PumpEvents();
+        if (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0) {
+          const int fds[] = {displayFd_, wake_};
+          accessibility_->WaitAndDispatch(fds);
+          std::uint64_t ticks = 0;
+          while (::read(wake_, &ticks, sizeof ticks) > 0) {
+          }
+          continue;
+        }
+      } else if (SDL_WaitEvent(&event) == 0) {
         // The queue broke down: nothing more will come.
         out = WindowEvent{};
         out.type = WindowEvent::Type::Quit;
@@ -212,10 +305,16 @@ class SdlWindowSystem final : public WindowSystem {
     }
   }
 
-  void DiscardMouseInput() override {
+  void DiscardMouseAndKeyInput() override {
     // Everything that reached the process goes to SDL's queue first.
     SDL_PumpEvents();
     SDL_FlushEvents(SDL_MOUSEMOTION, SDL_MOUSEWHEEL);
+    SDL_FlushEvents(SDL_KEYDOWN, SDL_TEXTINPUT);
+    // A key down now went down before: held until it comes up.
+    if (!windows_.empty()) {
+      std::uint32_t down = 0;
+      if (x11::KeysDown(*windows_.begin(), kFollowedKeys, down)) heldKeys_ = down;
+    }
     // A leave that was queued goes too (the form takes hover from where the
     // pointer is); SDL has followed every enter and leave pumped so far.
     pointerInside_ = SDL_GetMouseFocus() != nullptr;
@@ -249,12 +348,16 @@ class SdlWindowSystem final : public WindowSystem {
 
  private:
   // Runs on SDL's timer thread: queue one tick (the id travels in data1) and
-  // end the timer.
+  // end the timer. While the wait polls by itself, the eventfd wakes it.
   static Uint32 TimerFired(Uint32, void* param) {
     SDL_Event event{};
     event.type = timerEventType_.load();
     event.user.data1 = param;
     SDL_PushEvent(&event);
+    if (const int fd = wakeFd_.load(); fd >= 0) {
+      const std::uint64_t one = 1;
+      (void)!::write(fd, &one, sizeof one);
+    }
     return 0;
   }
 
@@ -266,6 +369,26 @@ class SdlWindowSystem final : public WindowSystem {
     if (const char* value = SDL_getenv("GDK_SCALE")) sources.gdkScale = value;
     sources.xftDpi = x11::ResourceValue(window, "Xft.dpi", "Xft.Dpi");
     return DisplayScaleFrom(sources);
+  }
+
+  // Once, at the first wait: serve the windows to screen readers if an
+  // accessibility bus can be reached (only over X, whose connection the wait
+  // can then poll).
+  void StartAccessibility() {
+    if (accessibilityTried_) return;
+    accessibilityTried_ = true;
+    if (windows_.empty()) return;
+    SDL_Window* any = *windows_.begin();
+    displayFd_ = x11::ConnectionFd(any);
+    if (displayFd_ < 0) return;
+    wake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wake_ < 0) return;
+    wakeFd_.store(wake_);
+    if (!accessibility_->Start(x11::RootHasProperty(any, "AT_SPI_BUS"))) {
+      wakeFd_.store(-1);
+      ::close(wake_);
+      wake_ = -1;
+    }
   }
 
   static std::uint8_t Modifiers() {
@@ -312,9 +435,25 @@ class SdlWindowSystem final : public WindowSystem {
         out.y = event.button.y;
         return true;
       }
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        return TranslateKey(event.key, out);
       case SDL_WINDOWEVENT:
         out.window = event.window.windowID;
         switch (event.window.event) {
+          case SDL_WINDOWEVENT_FOCUS_GAINED: {
+            // Keys that came up while another window had the keyboard are
+            // held no longer. (Not the other way round: a press queued
+            // behind this event is down now and is no repeat.)
+            std::uint32_t down = 0;
+            if (SDL_Window* window = SDL_GetWindowFromID(event.window.windowID);
+                window != nullptr && x11::KeysDown(window, kFollowedKeys, down))
+              heldKeys_ &= down;
+            return false;
+          }
+          case SDL_WINDOWEVENT_FOCUS_LOST:
+            out.type = WindowEvent::Type::FocusLost;
+            return true;
           case SDL_WINDOWEVENT_ENTER:
             pointerInside_ = true;
             return false;
@@ -345,8 +484,33 @@ class SdlWindowSystem final : public WindowSystem {
     }
   }
 
+  bool TranslateKey(const SDL_KeyboardEvent& key, WindowEvent& out) {
+    const bool down = key.type == SDL_KEYDOWN;
+    const int followed = FollowedKey(key.keysym.sym);
+    const std::uint32_t bit = followed >= 0 ? std::uint32_t{1} << followed : 0;
+    // Losing the keyboard, SDL lets go of every key it holds, with key-ups
+    // of its own: nobody released them here, and FocusLost follows.
+    if (!down && SDL_GetKeyboardFocus() != SDL_GetWindowFromID(key.windowID)) return false;
+    out.type = down ? WindowEvent::Type::KeyDown : WindowEvent::Type::KeyUp;
+    out.window = key.windowID;
+    out.key = followed >= 0 ? kFollowedKeyCodes[followed] : KeyCode::Other;
+    out.modifiers = 0;
+    if ((key.keysym.mod & KMOD_SHIFT) != 0) out.modifiers |= WindowEvent::Shift;
+    if ((key.keysym.mod & KMOD_ALT) != 0) out.modifiers |= WindowEvent::Alt;
+    if ((key.keysym.mod & KMOD_CTRL) != 0) out.modifiers |= WindowEvent::Ctrl;
+    if (down) {
+      out.repeat = key.repeat != 0 || (heldKeys_ & bit) != 0;
+      heldKeys_ |= bit;
+    } else {
+      heldKeys_ &= ~bit;
+    }
+    return true;
+  }
+
   std::unique_ptr<SDL_Cursor, CursorDeleter> arrow_;
   std::unique_ptr<SDL_Cursor, CursorDeleter> hand_;
+  std::set<SDL_Window*> windows_;
+  std::uint32_t heldKeys_ = 0;  // bit i: kFollowedKeys[i] is down
   Uint32 timerEvent_ = 0;
   // The same, for the timer thread; one window system at a time.
   static inline std::atomic<Uint32> timerEventType_{0};
@@ -354,6 +518,12 @@ class SdlWindowSystem final : public WindowSystem {
   std::map<std::uint64_t, SDL_TimerID> timers_;
   bool pointerInside_ = false;
   std::optional<double> scale_;
+  std::unique_ptr<atk::AtkAccessibility> accessibility_ = std::make_unique<atk::AtkAccessibility>();
+  bool accessibilityTried_ = false;
+  std::deque<WindowEvent> posted_;    // requests of screen readers, waiting for the loop
+  int displayFd_ = -1;
+  int wake_ = -1;
+  static inline std::atomic<int> wakeFd_{-1};
 };
 
 }  // namespace

@@ -3,7 +3,9 @@
 // that clash with the window-system contract's names.
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -27,8 +29,27 @@ bool SetWindowIcons(SDL_Window* window, const std::vector<unsigned long>& cardin
 // not set or SDL runs on another driver.
 std::optional<std::string> ResourceValue(SDL_Window* window, const char* name, const char* className);
 
+// Which of `keys` (SDL key codes of keys that every layout has in one
+// place: Tab, Return, the arrows, ...) are down on the keyboard now, asked of
+// the X server: bit i of `down` for keys[i] (at most 32). False when SDL
+// runs on another driver.
+bool KeysDown(SDL_Window* window, std::span<const std::int32_t> keys, std::uint32_t& down);
+
+// The file descriptor of the X connection `window` is on, or -1 when SDL runs
+// on another driver.
+int ConnectionFd(SDL_Window* window);
+
+// Whether the root window of `window`'s screen carries the property `name`
+// with a value. False when SDL runs on another driver.
+bool RootHasProperty(SDL_Window* window, const char* name);
+
 // From now on a lost connection to the display (the server ended or went
 // away) ends the process at once, quietly, with exit code 0.
 void EndQuietlyWhenTheDisplayIsLost();
+
+// From now on a wake-up that SDL sent to a window destroyed meanwhile is
+// no error (see X11Display.cpp); every other X error goes where it went.
+// Called before SDL_Init.
+void IgnoreWakeUpsOfGoneWindows();
 
 }  // namespace platform::x11

@@ -15,8 +15,19 @@
 // window moves to a monitor of another density, WM_DPICHANGED places it in
 // the rectangle Windows suggests and tells the form, which lays itself out
 // again and sets its client size.
+//
+// Keys come from WM_KEYDOWN / WM_KEYUP and their WM_SYS* forms (a key with
+// Alt held); characters (WM_CHAR) are not used. Alt+F4 is left to the
+// system: DefWindowProcW turns it into SC_CLOSE and so WM_CLOSE, which
+// arrives as Close. The focus cues follow the framework's own rule (none
+// until a key is used), not the system's UI state.
+//
+// Screen readers: each window answers WM_GETOBJECT for its client area with
+// the IAccessible of platform/windows/MsaaAccessible.h; a client's default
+// action is queued as an AccessibleAction event.
 #include "platform/WindowSystem.h"
 
+#include "platform/Accessibility.h"
 #include "platform/windows/WideText.h"
 
 #ifndef UNICODE
@@ -27,11 +38,14 @@
 #include <windowsx.h>
 #undef CreateWindow  // WindowSystem::CreateWindow
 
+#include "platform/windows/MsaaAccessible.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -189,6 +203,9 @@ class Win32Window final : public NativeWindow {
     ::SendMessageW(window_.get(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
     return true;
   }
+  void UpdateAccessible(const AccessibleTree& tree, std::span<const AccessibleChange> changes) override {
+    if (accessibility_) accessibility_->Update(tree, changes);
+  }
 
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -204,6 +221,7 @@ class Win32Window final : public NativeWindow {
   std::unique_ptr<BackBuffer> buffer_;
   IconHolder icon_;
   IconHolder smallIcon_;
+  std::unique_ptr<windows::WindowAccessibility> accessibility_;  // disconnected before the window goes
   WindowHolder window_;  // declared last: destroyed first, while the rest still exists
   CursorShape cursor_ = CursorShape::Arrow;
   bool shownOnce_ = false;
@@ -247,20 +265,49 @@ class Win32WindowSystem final : public WindowSystem {
     queue_.pop_front();
   }
 
-  void DiscardMouseInput() override {
-    // Mouse messages still waiting for this thread, then the events already
-    // made of them.
+  void DiscardMouseAndKeyInput() override {
+    // Mouse and key messages still waiting for this thread, then the events
+    // already made of them.
     MSG message;
     while (::PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
     }
     while (::PeekMessageW(&message, nullptr, WM_MOUSELEAVE, WM_MOUSELEAVE, PM_REMOVE)) {
     }
+    while (::PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
     using Type = WindowEvent::Type;
     std::erase_if(queue_, [](const WindowEvent& e) {
       return e.type == Type::MouseMove || e.type == Type::MouseDown || e.type == Type::MouseUp ||
-             e.type == Type::MouseLeave;
+             e.type == Type::MouseLeave || e.type == Type::KeyDown || e.type == Type::KeyUp;
     });
+    // A key down now went down before: held until it comes up.
+    heldKeys_ = KeysDownNow();
   }
+
+  // Keys: what a key message means, with the held state followed here (a
+  // key held since before the window was shown repeats, whatever the
+  // message's own previous-state bit says).
+  void QueueKey(std::uint32_t window, bool down, WPARAM virtualKey, LPARAM lParam) {
+    WindowEvent event;
+    event.type = down ? WindowEvent::Type::KeyDown : WindowEvent::Type::KeyUp;
+    event.window = window;
+    const int followed = FollowedKey(virtualKey);
+    const std::uint32_t bit = followed >= 0 ? std::uint32_t{1} << followed : 0;
+    event.key = followed >= 0 ? kFollowedKeyCodes[followed] : KeyCode::Other;
+    if ((::GetKeyState(VK_SHIFT) & 0x8000) != 0) event.modifiers |= WindowEvent::Shift;
+    if ((::GetKeyState(VK_CONTROL) & 0x8000) != 0) event.modifiers |= WindowEvent::Ctrl;
+    if ((::GetKeyState(VK_MENU) & 0x8000) != 0) event.modifiers |= WindowEvent::Alt;
+    if (down) {
+      event.repeat = (lParam & (LPARAM{1} << 30)) != 0 || (heldKeys_ & bit) != 0;
+      heldKeys_ |= bit;
+    } else {
+      heldKeys_ &= ~bit;
+    }
+    Push(event);
+  }
+  // The window took the keyboard: keys that came up meanwhile are held no
+  // longer.
+  void KeyboardGained() { heldKeys_ &= KeysDownNow(); }
 
   std::uint64_t StartTimer(int milliseconds) override {
     const std::uint64_t id = ++lastTimer_;
@@ -275,6 +322,7 @@ class Win32WindowSystem final : public WindowSystem {
   }
 
   void Push(const WindowEvent& event) { queue_.push_back(event); }
+  windows::ComApartment& Apartment() { return apartment_; }
 
   // The timer window's messages.
   LRESULT HandleTimerWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -292,6 +340,7 @@ class Win32WindowSystem final : public WindowSystem {
   }
 
  private:
+  windows::ComApartment apartment_;  // first: left after every window has gone
   bool registered_ = false;
   WindowTarget timerTarget_{nullptr, this};
   WindowHolder timerWindow_;
@@ -299,6 +348,28 @@ class Win32WindowSystem final : public WindowSystem {
   std::uint32_t lastWindow_ = 0;
   std::uint64_t lastTimer_ = 0;
   std::set<std::uint64_t> timers_;
+  std::uint32_t heldKeys_ = 0;  // bit i: kFollowedKeys[i] is down
+
+  static constexpr WPARAM kFollowedKeys[] = {VK_TAB,   VK_RETURN, VK_SPACE,  VK_LEFT, VK_RIGHT,
+                                             VK_UP,    VK_DOWN,   VK_ESCAPE, VK_F4};
+  static constexpr KeyCode kFollowedKeyCodes[] = {KeyCode::Tab,  KeyCode::Enter, KeyCode::Space,
+                                                  KeyCode::Left, KeyCode::Right, KeyCode::Up,
+                                                  KeyCode::Down, KeyCode::Escape, KeyCode::F4};
+  static_assert(std::size(kFollowedKeys) == std::size(kFollowedKeyCodes));
+
+  // The index of `virtualKey` in kFollowedKeys (Enter: the main key and the
+  // keypad's), or -1.
+  static int FollowedKey(WPARAM virtualKey) {
+    for (std::size_t i = 0; i < std::size(kFollowedKeys); ++i)
+      if (kFollowedKeys[i] == virtualKey) return static_cast<int>(i);
+    return -1;
+  }
+  static std::uint32_t KeysDownNow() {
+    std::uint32_t down = 0;
+    for (std::size_t i = 0; i < std::size(kFollowedKeys); ++i)
+      if ((::GetAsyncKeyState(static_cast<int>(kFollowedKeys[i])) & 0x8000) != 0) down |= std::uint32_t{1} << i;
+    return down;
+  }
 };
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -421,6 +492,8 @@ bool Win32WindowSystem::Open(std::string& error) {
 }
 
 Win32Window::~Win32Window() {
+  // Clients that still hold the window's object find it disconnected.
+  accessibility_.reset();
   // The window goes before the buffer and the icon it shows.
   window_.reset();
 }
@@ -441,6 +514,13 @@ bool Win32Window::Create(const WindowParams& params) {
   if (!window_) return false;
   // Created at (0, 0): on the primary monitor, where the first show centres it.
   dpi_ = WindowDpi(window_.get());
+  accessibility_ = std::make_unique<windows::WindowAccessibility>(window_.get(), system_.Apartment(), [this](int child) {
+    WindowEvent event;
+    event.type = WindowEvent::Type::AccessibleAction;
+    event.window = id_;
+    event.child = child;
+    system_.Push(event);
+  });
   return true;
 }
 
@@ -677,6 +757,33 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       event.window = id_;
       system_.Push(event);
       return 0;
+    }
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      system_.QueueKey(id_, message == WM_KEYDOWN, wParam, lParam);
+      return 0;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+      // The system's keys (Alt+F4 among them) go on to DefWindowProcW.
+      if (wParam != VK_F4) system_.QueueKey(id_, message == WM_SYSKEYDOWN, wParam, lParam);
+      break;
+    case WM_CHAR:
+      return 0;
+    case WM_SETFOCUS:
+      system_.KeyboardGained();
+      if (accessibility_) accessibility_->KeyboardGained();
+      break;
+    case WM_GETOBJECT: {
+      LRESULT answer = 0;
+      if (accessibility_ && accessibility_->Answer(wParam, lParam, answer)) return answer;
+      break;
+    }
+    case WM_KILLFOCUS: {
+      WindowEvent event;
+      event.type = Type::FocusLost;
+      event.window = id_;
+      system_.Push(event);
+      break;
     }
     case WM_CLOSE: {
       // The form decides; the window stays until it is destroyed.

@@ -552,3 +552,80 @@ TEST_F(ButtonTest, StretchToAWidthBelowOneFailsAndChangesNoPicture) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ButtonTest, KeysPressAndClickItAsTheMouseDoes) {
+  auto button = MakeButton();
+  button->SetTabStop(true);
+  EXPECT_TRUE(button->CanFocus());
+  const TPngImage normalShown = WithSmall(normal, small, 10, 7);
+  const TPngImage hover = WithSmall(mouseOn, small, 10, 7);
+  const TPngImage pressed = WithSmall(mouseDown, small, 11, 8);
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+    std::vector<const TPngImage*> frames;
+    std::vector<std::string> events;
+  };
+  const Step steps[] = {
+      {"Enter: the click's drawing, OnClick, then the mouse-up's", [&] { button->PerformClick(); },
+       {&normalShown, &normalShown}, {"click"}},
+      {"Space down: pressed", [&] { button->PerformKeyPress(); }, {&pressed}, {}},
+      {"the pointer comes and goes: still pressed",
+       [&] {
+         button->PerformMouseEnter();
+         button->PerformMouseLeave();
+       },
+       {&pressed, &pressed}, {"enter", "leave"}},
+      {"Space up: a click", [&] { button->PerformKeyPressEnd(true); }, {&normalShown, &normalShown}, {"click"}},
+      {"cancelled under the pointer: mouse-on",
+       [&] {
+         button->PerformMouseEnter();
+         button->PerformKeyPress();
+         button->PerformKeyPressEnd(false);
+       },
+       {&hover, &pressed, &hover}, {"enter"}},
+      {"cancelled away from it: normal",
+       [&] {
+         button->PerformMouseLeave();
+         button->PerformKeyPress();
+         button->PerformKeyPressEnd(false);
+       },
+       {&normalShown, &pressed, &normalShown}, {"leave"}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    sink.Reset();
+    events.clear();
+    step.act();
+    ASSERT_EQ(sink.frames.size(), step.frames.size());
+    for (std::size_t i = 0; i < step.frames.size(); ++i) EXPECT_TRUE(SameImage(sink.frames[i], *step.frames[i]));
+    EXPECT_EQ(events, step.events);
+  }
+  // After a key's click a press released outside still shows mouse-on, as
+  // after a mouse click.
+  button->PerformClick();
+  button->PerformMouseDown(ui::mbLeft, 0, 5, 5);
+  button->PerformMouseUp(ui::mbLeft, 0, 500, 5);
+  EXPECT_TRUE(SameImage(Shown(*button), hover));
+}
+
+TEST_F(ButtonTest, DisabledButtonTakesNoFocusAndIgnoresKeys) {
+  auto button = MakeButton();
+  button->SetTabStop(true);
+  button->SetEnabled(false);
+  EXPECT_FALSE(button->CanFocus());
+  const TPngImage before = Shown(*button);
+  sink.Reset();
+  button->PerformClick();
+  button->PerformKeyPress();
+  button->PerformKeyPressEnd(true);
+  EXPECT_TRUE(events.empty());
+  EXPECT_TRUE(sink.frames.empty());
+  EXPECT_TRUE(SameImage(Shown(*button), before));
+  button->SetEnabled(true);
+  EXPECT_TRUE(button->CanFocus());
+}
+
+}  // namespace

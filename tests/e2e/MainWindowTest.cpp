@@ -11,6 +11,7 @@
 #include "launcher/MainFrm.h"
 #include "standins/StandinLog.h"
 #include "ui/Application.h"
+#include "ui/FocusRing.h"
 #include "ui/PngImage.h"
 #include "ui/Resample.h"
 #include "ui/Scale.h"
@@ -553,6 +554,162 @@ TEST_F(MainWindowE2E, LosingTheDisplayEndsTheLauncherSilentlyWithExitCodeZero) {
   // -Wnull-dereference at -O2.
   const fs::path output = root_ / "scratch" / "launcher.out";
   EXPECT_TRUE(!fs::exists(output) || fs::file_size(output) == 0u) << "the launcher wrote something";
+}
+
+// The keyboard, as a person types: without a window manager the window
+// takes keys once xdotool has given it the focus.
+class KeyboardE2E : public MainWindowE2E {
+ protected:
+  // Gives the launcher window the keyboard (again after every return: an
+  // unmapped window loses it).
+  void FocusLauncher() {
+    ASSERT_TRUE(WaitForLauncherWindow());
+    Xdo({"windowfocus", "--sync", Windows("Vidorra", true)[0]});
+  }
+  void Keys(const std::vector<std::string>& keys) const {
+    std::vector<std::string> args = {"key", "--delay", "30"};
+    args.insert(args.end(), keys.begin(), keys.end());
+    Xdo(args);
+  }
+  // The expected frame with the focus ring on `rect`: 2 pixels of yellow, 3
+  // inside the button's edge.
+  static ui::TPngImage WithRing(ui::TPngImage frame, const TRect& rect) {
+    ui::DrawFocusRing(frame, rect.left, rect.top, rect.width, rect.height, 0x00FFFF, ui::FocusRingMetrics(1.0));
+    return frame;
+  }
+  // Whether the launcher ended with exit code 0 and wrote nothing.
+  ::testing::AssertionResult EndedQuietly() {
+    if (!launcher_->WaitEnd(10s)) return ::testing::AssertionFailure() << "the launcher did not end";
+    std::ifstream out(root_ / "scratch" / "launcher.out");
+    std::ostringstream text;
+    text << out.rdbuf();
+    if (!WIFEXITED(launcher_->Status()) || WEXITSTATUS(launcher_->Status()) != 0 || !text.str().empty())
+      return ::testing::AssertionFailure() << "status " << launcher_->Status() << ", output: " << text.str();
+    return ::testing::AssertionSuccess();
+  }
+};
+
+TEST_F(KeyboardE2E, EnterAsTheFirstKeyStartsTheEditorAndTheFocusIsOnEditWhenItComesBack) {
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherReady());
+  FocusLauncher();
+  Keys({"Return"});
+  ASSERT_TRUE(WaitForLog("Vidorra"));
+  EXPECT_EQ(Log("Vidorra")[0].fields.at("args"), "-onlymain");
+  EXPECT_TRUE(WaitFor([&] { return !LauncherMapped(); }));
+  ASSERT_TRUE(EndStandin("Vidorra", 1));
+  ASSERT_TRUE(WaitForLauncherWindow());
+  // A key has been used: Edit, which started the editor, wears the ring.
+  EXPECT_TRUE(WaitShows(WithRing(ExpectedFrame(), kEdit), kWhole))
+      << Shows(WithRing(ExpectedFrame(), kEdit), kWhole).message();
+  const fs::path copy = fs::path(VIDORRA_BUILD_DIR) / "screenshots" / "focus-edit.png";
+  fs::create_directories(copy.parent_path());
+  fs::copy_file(root_ / "scratch" / "shot.png", copy, fs::copy_options::overwrite_existing);
+  // And Enter starts it again from there.
+  FocusLauncher();
+  Keys({"KP_Enter"});
+  ASSERT_TRUE(WaitForLog("Vidorra", 2));
+  EXPECT_TRUE(Log("Snipwell").empty());
+}
+
+TEST_F(KeyboardE2E, TabThenEnterStartsTheCutter) {
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherReady());
+  FocusLauncher();
+  Keys({"Tab"});
+  EXPECT_TRUE(WaitShows(WithRing(ExpectedFrame(), kCut), kWhole))
+      << Shows(WithRing(ExpectedFrame(), kCut), kWhole).message();
+  Keys({"Return"});
+  ASSERT_TRUE(WaitForLog("Snipwell"));
+  EXPECT_EQ(Log("Snipwell")[0].fields.at("args"), "cut");
+  ASSERT_TRUE(EndStandin("Snipwell", 1));
+  ASSERT_TRUE(WaitForLauncherWindow());
+  EXPECT_TRUE(WaitShows(WithRing(ExpectedFrame(), kCut), kWhole)) << "the focus is on the button that started it";
+  EXPECT_TRUE(Log("Vidorra").empty());
+}
+
+TEST_F(KeyboardE2E, DownThenSpaceFromCutStartsTheJoinerOnTheRelease) {
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherReady());
+  FocusLauncher();
+  Keys({"Tab", "Down"});
+  EXPECT_TRUE(WaitShows(WithRing(ExpectedFrame(), kJoin), kWhole));
+  Xdo({"keydown", "space"});
+  // Pressed while held, with the ring over the pressed picture; nothing
+  // starts before the release.
+  EXPECT_TRUE(WaitShows(WithRing(ExpectedFrame({{"join", "mousedown"}}), kJoin), kWhole))
+      << Shows(WithRing(ExpectedFrame({{"join", "mousedown"}}), kJoin), kWhole).message();
+  const fs::path copy = fs::path(VIDORRA_BUILD_DIR) / "screenshots" / "focus-join-pressed.png";
+  fs::create_directories(copy.parent_path());
+  fs::copy_file(root_ / "scratch" / "shot.png", copy, fs::copy_options::overwrite_existing);
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(Log("Snipwell").empty());
+  Xdo({"keyup", "space"});
+  ASSERT_TRUE(WaitForLog("Snipwell"));
+  EXPECT_EQ(Log("Snipwell")[0].fields.at("args"), "join");
+  ASSERT_TRUE(EndStandin("Snipwell", 1));
+  ASSERT_TRUE(WaitForLauncherWindow());
+  EXPECT_TRUE(WaitShows(WithRing(ExpectedFrame(), kJoin), kWhole));
+
+  // Tab while Space is held: the press ends without a start, the focus
+  // moves on.
+  FocusLauncher();
+  Xdo({"keydown", "space"});
+  EXPECT_TRUE(WaitShows(WithRing(ExpectedFrame({{"join", "mousedown"}}), kJoin), kJoin));
+  Keys({"Tab"});
+  EXPECT_TRUE(WaitShows(WithRing(ExpectedFrame(), kClose), kWhole));
+  Xdo({"keyup", "space"});
+  // Cut lights under the pointer once everything before has been handled.
+  MoveTo(x_ + kCut.left + kCut.width / 2, y_ + kCut.top + kCut.height / 2);
+  EXPECT_TRUE(WaitShows(ExpectedFrame({{"cut", "mouseon"}}), kCut));
+  EXPECT_EQ(Log("Snipwell").size(), 1u);
+  EXPECT_TRUE(LauncherMapped());
+}
+
+TEST_F(KeyboardE2E, TabToTheCloseButtonThenEnterEndsTheLauncherWithExitCodeZero) {
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherReady());
+  FocusLauncher();
+  Keys({"Tab", "Tab", "Tab"});
+  EXPECT_TRUE(WaitShows(WithRing(ExpectedFrame(), kClose), kWhole))
+      << Shows(WithRing(ExpectedFrame(), kClose), kWhole).message();
+  Keys({"Return"});
+  EXPECT_TRUE(EndedQuietly());
+  EXPECT_TRUE(Log("Vidorra").empty() && Log("Snipwell").empty());
+}
+
+TEST_F(KeyboardE2E, AltF4EndsTheLauncherWithoutAWindowManager) {
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherReady());
+  FocusLauncher();
+  Keys({"alt+F4"});
+  EXPECT_TRUE(EndedQuietly());
+  EXPECT_TRUE(Log("Vidorra").empty());
+}
+
+// Enter held down while the editor starts, runs and ends, and for a while
+// after the launcher is back: the keyboard repeats it all along, and one
+// editor starts. A fresh press then starts the next.
+TEST_F(KeyboardE2E, AHeldEnterStartsOneProgram) {
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherReady());
+  FocusLauncher();
+  Xdo({"keydown", "Return"});
+  ASSERT_TRUE(WaitForLog("Vidorra"));
+  ASSERT_TRUE(EndStandin("Vidorra", 1));
+  FocusLauncher();
+  std::this_thread::sleep_for(1500ms);  // repeats every 40 ms or so after the first 660
+  Xdo({"keyup", "Return"});
+  // The launcher has handled every key before once it draws the pointer's
+  // hover.
+  MoveTo(x_ + kCut.left + kCut.width / 2, y_ + kCut.top + kCut.height / 2);
+  EXPECT_TRUE(WaitShows(WithRing(ExpectedFrame({{"cut", "mouseon"}}), kEdit), kCut));
+  EXPECT_TRUE(LauncherMapped());
+  EXPECT_EQ(Log("Vidorra").size(), 1u) << standins::Describe(Log("Vidorra"));
+  MoveTo(5, 5);
+  FocusLauncher();
+  Keys({"Return"});
+  EXPECT_TRUE(WaitForLog("Vidorra", 2)) << "a fresh press after the release starts the editor";
 }
 
 TEST_F(MainWindowE2E, WithoutTheCutterCutAndJoinDoNothingWhileEditStillWorks) {

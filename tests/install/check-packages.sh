@@ -62,6 +62,8 @@ version=$(field libmetascope1 Version)
 grep -q 'libmediainfo0v5' <<<"$(field libmetascope1 Depends)" || fail "libmetascope1 does not depend on libmediainfo0v5"
 grep -q 'libc6' <<<"$(field libmetascope1 Depends)" || fail "libmetascope1: no dependencies from dpkg-shlibdeps"
 grep -q 'libsdl2' <<<"$(field vidorra Depends)" || fail "vidorra: no dependency on SDL2 from dpkg-shlibdeps"
+grep -q 'libatk-bridge2.0-0' <<<"$(field vidorra Depends)" ||
+  fail "vidorra: no dependency on the ATK bridge from dpkg-shlibdeps"
 for p in metascope libmetascope-dev; do
   grep -qF "libmetascope1 (= $version)" <<<"$(field "$p" Depends)" || fail "$p does not depend on libmetascope1 (= $version)"
 done

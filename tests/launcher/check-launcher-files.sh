@@ -4,7 +4,7 @@
 # Checks the 32-bit Windows launcher and its stand-ins as files (32-bit
 # programs cannot run here): all three PE32; VidorraMain.exe a GUI program
 # that imports exactly entries 1 and 11 of Tavrel.dll, by ordinal, and
-# otherwise only system DLLs; Tavrel.dll exporting ordinals 1, 11 and 12 and
+# otherwise only system DLLs (oleacc and oleaut32 for screen readers); Tavrel.dll exporting ordinals 1, 11 and 12 and
 # no names; VidorraMain.exe's resources: the icon with six sizes at 32 bits
 # per pixel and the version record (10.0.0.1, 0x0804 / 936, no other
 # strings); its manifest is check-launcher-manifest.sh's.
@@ -37,7 +37,7 @@ imports=$(awk '/DLL Name:/ {print tolower($3)}' <<<"$dump" | sort -u | tr '\n' '
 for name in $imports; do
   case "$name" in
     tavrel.dll | kernel32.dll | msvcrt.dll | user32.dll | advapi32.dll | shell32.dll | gdi32.dll | \
-      ole32.dll | windowscodecs.dll | api-ms-win-*.dll) ;;
+      ole32.dll | windowscodecs.dll | oleacc.dll | oleaut32.dll | api-ms-win-*.dll) ;;
     *) fail "$launcher imports $name" ;;
   esac
 done

@@ -128,6 +128,78 @@ TEST(AnswersTableTest, EveryFixtureAnswersAsTheTableSaysAndCloseReportsIt) {
   for (const auto& [name, row] : table) EXPECT_TRUE(seen.count(name)) << "row without a file: " << name;
 }
 
+// A copy of a picture fixture whose header says it is `width` x `height`
+// (MediaInfo reads the size from the header alone): a JPEG's frame header, or
+// a PNG's image header with its checksum made again.
+std::string PictureOfSize(const std::string& fixture, bool png, unsigned width, unsigned height) {
+  std::string bytes = fixture;
+  const auto put = [&](std::size_t at, unsigned value, int size) {
+    for (int i = 0; i < size; ++i) bytes.at(at + i) = static_cast<char>(value >> (8 * (size - 1 - i)));
+  };
+  if (png) {
+    put(16, width, 4);  // IHDR data follows the signature, the chunk length and "IHDR"
+    put(20, height, 4);
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 12; i < 29; ++i) {
+      crc ^= static_cast<unsigned char>(bytes[i]);
+      for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    put(29, ~crc, 4);
+  } else {
+    const std::size_t frame = bytes.find("\xFF\xC0");  // baseline frame header: length, precision, height, width
+    EXPECT_NE(frame, std::string::npos);
+    put(frame + 5, height, 2);
+    put(frame + 7, width, 2);
+  }
+  return bytes;
+}
+
+// Pictures as a camera, a phone or a scanner leaves them: a run of 30
+// numbered files in one folder, each of its own size. MediaInfo would take
+// the first files of such a run for a sequence (a video stream, no image).
+// Each file answers as the lone fixture does, with its own size.
+TEST(AnswersTableTest, APictureAmongNumberedPicturesAnswersItsOwnSize) {
+  const fs::path media = MediaFolder();
+  const auto table = ReadTable(media / "answers.tsv");
+  const struct {
+    const char* fixture;
+    const char* prefix;
+    std::size_t digits;  // the number zero-padded to this many digits
+    const char* suffix;
+  } runs[] = {
+      {"image.jpg", "IMG_", 4, ".JPG"},  {"image.jpg", "DSC", 5, ".jpeg"}, {"image.png", "scan", 2, ".png"},
+      {"image.png", "Scan ", 3, ".PNG"}, {"image.png", "page-", 1, ".png"},
+  };
+  constexpr int kCount = 30;
+  for (const auto& run : runs) {
+    SCOPED_TRACE(std::string(run.prefix) + "N" + run.suffix);
+    const std::string fixture = probetest::ReadText(media / run.fixture);
+    const bool png = fs::path(run.fixture).extension() == ".png";
+    const auto row = table.find(run.fixture);
+    ASSERT_TRUE(row != table.end());
+    // The lone fixture's answers after its width and height.
+    const std::string rest = row->second.substr(row->second.find('\t', row->second.find('\t') + 1));
+
+    TempDir dir;
+    const auto name = [&](int number) {
+      std::string digits = std::to_string(number);
+      if (digits.size() < run.digits) digits.insert(0, run.digits - digits.size(), '0');
+      return dir.path() / (run.prefix + digits + run.suffix);
+    };
+    for (int number = 1; number <= kCount; ++number) {
+      probetest::WriteText(name(number), PictureOfSize(fixture, png, 24 + number, 16 + number));
+    }
+    for (const int number : {1, 2, kCount / 2, kCount}) {
+      DiagnosticCapture capture;
+      MEDIAINFO_CONTEXT* context = MediaInfoOpenFile(name(number).string().c_str());
+      ASSERT_NE(context, nullptr) << name(number) << capture.Take();
+      EXPECT_EQ(AnswerRow(context), std::to_string(24 + number) + '\t' + std::to_string(16 + number) + rest)
+          << name(number);
+      EXPECT_EQ(MediaInfoCloseFile(context), 1);
+    }
+  }
+}
+
 TEST(AnswersTableTest, FailureLinesAreExact) {
   TempDir dir;
   fs::copy_file(MediaFolder() / "clip.mp4", dir.path() / "clip.webm");

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Accessibility.h"
 #include "platform/WindowSystem.h"
 #include "ui/PngImage.h"
 
@@ -47,6 +48,11 @@ class FakeWindow final : public platform::NativeWindow {
   double DisplayScale() const override { return scale; }
   bool PointerOnScreen(int& outX, int& outY) const override;
   void SetCursor(platform::CursorShape shape) override { cursor = shape; }
+  void UpdateAccessible(const platform::AccessibleTree& tree,
+                        std::span<const platform::AccessibleChange> changes) override {
+    accessible = tree;
+    accessibleChanges.insert(accessibleChanges.end(), changes.begin(), changes.end());
+  }
 
   FakeWindowSystem& system;
   std::uint32_t id;
@@ -60,6 +66,8 @@ class FakeWindow final : public platform::NativeWindow {
   double scale;                               // what DisplayScale answers
   ui::TPngImage screen;                       // what the window shows
   std::vector<platform::PixelRect> presents;  // every Present, in order
+  platform::AccessibleTree accessible;        // as last given
+  std::vector<platform::AccessibleChange> accessibleChanges;  // every change given, in order
 };
 
 class FakeWindowSystem final : public platform::WindowSystem {
@@ -95,13 +103,13 @@ class FakeWindowSystem final : public platform::WindowSystem {
       pointer = {window->second->x + event.x, window->second->y + event.y};
   }
 
-  void DiscardMouseInput() override {
+  void DiscardMouseAndKeyInput() override {
     using Type = platform::WindowEvent::Type;
     std::erase_if(queue, [](const platform::WindowEvent& e) {
       return e.type == Type::MouseMove || e.type == Type::MouseDown || e.type == Type::MouseUp ||
-             e.type == Type::MouseLeave;
+             e.type == Type::MouseLeave || e.type == Type::KeyDown || e.type == Type::KeyUp;
     });
-    journal.push_back("discard mouse input");
+    journal.push_back("discard mouse and key input");
   }
 
   std::uint64_t StartTimer(int milliseconds) override {
@@ -134,6 +142,16 @@ class FakeWindowSystem final : public platform::WindowSystem {
     event.x = x;
     event.y = y;
     event.button = button;
+    queue.push_back(event);
+  }
+  void Key(platform::WindowEvent::Type type, std::uint32_t window, platform::KeyCode key,
+           std::uint8_t modifiers = 0, bool repeat = false) {
+    platform::WindowEvent event;
+    event.type = type;
+    event.window = window;
+    event.key = key;
+    event.modifiers = modifiers;
+    event.repeat = repeat;
     queue.push_back(event);
   }
   void Push(platform::WindowEvent::Type type, std::uint32_t window = 0) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The metascope tool as its users meet it: reasons, exit codes, JSON that
-# parses, write errors, -r, -, -j, --timeout, --trace, --help and --version.
+# parses, write errors, -r, -, -j, --timeout, --trace, options in every
+# spelling, the progress line on a terminal, --help and --version.
 # Arguments: the tool, the media fixtures folder, the fake MediaInfo library
 # and the fake that lacks one entry point.
 set -uo pipefail
@@ -165,6 +166,72 @@ run env LD_LIBRARY_PATH="$tmp/fake" FAKE_MEDIAINFO_SCRIPT="$tmp/crash.script" \
 $tmp/boom.mp4	the probe ended without an answer (MediaInfo may have crashed)
 $tmp/after.mp4	" ]] || fail "crash: rc $rc, $out"
 
+# --- Options as getopt_long reads them: bundled, glued, prefixes, any order.
+run "$cli" -rj2 --json "$tmp/tree"
+[[ $rc -eq 0 && $(json_rows | cut -f1 | sed "s|^$tmp/tree/||" | tr '\n' ' ') == "A.MKV a/z.mp3 b.wav b/c/deep.mp4 " ]] ||
+  fail "-rj2 --json DIR: rc $rc, $out"
+run "$cli" "$tmp/tree" --jobs 2 --rec --js
+[[ $rc -eq 0 && $(json_rows | wc -l) -eq 4 ]] || fail "DIR --jobs 2 --rec --js: rc $rc, $out"
+run "$cli" --json -- -r
+[[ $rc -eq 1 && $(json_rows) == "-r	no such file" ]] || fail "-- -r: rc $rc, $out"
+run "$cli" --json "$media/clip.mp4" -rj
+[[ $rc -eq 2 && -z $out && $(cat "$tmp/err") == "metascope: option requires an argument -- 'j'
+usage: metascope [OPTION]... FILE...
+Try 'metascope --help' for more information." ]] || fail "-rj at the end: rc $rc, $(cat "$tmp/err")"
+
+# --- The progress line: on a terminal (a pseudo-terminal made by script),
+# drawn in place and wiped at the end, with every other line whole; nothing
+# of it in a pipe. A file on which MediaInfo hangs makes the run last.
+# Renders what a terminal shows after the bytes of $1, one screen line each.
+screen() {
+  python3 - "$1" <<'PY'
+import sys
+lines, col = [''], 0
+for ch in open(sys.argv[1], 'rb').read().decode('utf-8', 'replace'):
+    if ch == '\r':
+        col = 0
+    elif ch == '\n':
+        lines.append(''); col = 0
+    else:
+        line = lines[-1].ljust(col + 1)
+        lines[-1] = line[:col] + ch + line[col + 1:]
+        col += 1
+print('\n'.join(l.rstrip(' ') for l in lines).rstrip('\n'))
+PY
+}
+on_tty() { script -qec "$1" /dev/null >"$tmp/tty"; }
+slow=(env LD_LIBRARY_PATH="$tmp/fake" FAKE_MEDIAINFO_SCRIPT="$tmp/hang.script" "$cli" -j 1 --timeout 1)
+slow_files=("$tmp/first.mp4" "$tmp/stuck.mp4" "$tmp/after.mp4")
+printf -v slow_cmd '%q ' "${slow[@]}" --json "${slow_files[@]}"
+"${slow[@]}" --json "${slow_files[@]}" >"$tmp/pipe.out" 2>"$tmp/pipe.err"
+on_tty "$slow_cmd >$tmp/tty.out"
+grep -q $'\rmetascope: [0-9] of 3 files' "$tmp/tty" || fail "no progress line on a terminal: $(cat -A "$tmp/tty")"
+[[ $(screen "$tmp/tty") == "metascope: $tmp/stuck.mp4: timed out after 1 s" ]] ||
+  fail "the terminal shows more than the error line: $(screen "$tmp/tty")"
+[[ $(tail -c 1 "$tmp/tty") == $'\r' ]] || fail "the progress line is not wiped at the end: $(cat -A "$tmp/tty")"
+cmp -s "$tmp/tty.out" "$tmp/pipe.out" || fail "standard output differs on a terminal: $(diff "$tmp/tty.out" "$tmp/pipe.out")"
+[[ $(cat "$tmp/pipe.err") == "metascope: $tmp/stuck.mp4: timed out after 1 s" ]] ||
+  fail "progress in a pipe: $(cat -A "$tmp/pipe.err")"
+# Tables, the library's lines and the error line on one terminal: the same
+# lines a pipe gets, none of them cut by the progress line (their order
+# across files is not fixed: the next file's worker runs on while a result is
+# printed).
+printf -v slow_cmd '%q ' "${slow[@]}" --trace "${slow_files[@]}"
+"${slow[@]}" --trace "${slow_files[@]}" >"$tmp/both" 2>&1
+on_tty "$slow_cmd"
+grep -q 'of 3 files' "$tmp/tty" || fail "no progress line with --trace: $(cat -A "$tmp/tty")"
+[[ $(screen "$tmp/tty" | sort) == "$(sort "$tmp/both")" ]] ||
+  fail "the terminal differs from the pipe: $(diff <(screen "$tmp/tty" | sort) <(sort "$tmp/both"))"
+grep -c '^debug = ' "$tmp/both" | grep -qx 2 || fail "expected two report lines: $(cat "$tmp/both")"
+# --no-progress on a terminal, --progress in a pipe.
+printf -v slow_cmd '%q ' "${slow[@]}" --no-progress --json "${slow_files[@]}"
+on_tty "$slow_cmd >/dev/null"
+! grep -q 'files' "$tmp/tty" || fail "--no-progress shows progress: $(cat -A "$tmp/tty")"
+"${slow[@]}" --progress --json "${slow_files[@]}" 2>"$tmp/forced.err" >/dev/null
+grep -q $'^\rmetascope: 0 of 3 files' "$tmp/forced.err" || fail "--progress in a pipe: $(cat -A "$tmp/forced.err")"
+[[ $(screen "$tmp/forced.err") == "metascope: $tmp/stuck.mp4: timed out after 1 s" ]] ||
+  fail "--progress in a pipe: $(screen "$tmp/forced.err")"
+
 # --- Usage, help and version.
 for args in "" "--bogus x.mp4" "-j 0 x.mp4" "-j" "--jobs=two x.mp4" "--timeout 0 x.mp4" "--timeout=-1 x.mp4"; do
   # shellcheck disable=SC2086
@@ -174,7 +241,8 @@ for args in "" "--bogus x.mp4" "-j 0 x.mp4" "-j" "--jobs=two x.mp4" "--timeout 0
 done
 "$cli" --version | grep -Eq '^metascope [0-9]+(\.[0-9]+)+$' || fail "--version: $("$cli" --version)"
 help=$("$cli" --help) || fail "--help exit code"
-for word in --json U+FFFD --recursive --jobs --timeout --trace --version "Exit status" ".mpg1"; do
+for word in --json U+FFFD --recursive --jobs --timeout --trace --progress --no-progress --version "Exit status" ".mpg1" \
+            "-rj2" "terminal"; do
   grep -qF -- "$word" <<<"$help" || fail "--help does not mention $word"
 done
 echo "metascope tool: all checks held"
