@@ -12,10 +12,6 @@ namespace ui {
 
 namespace {
 std::uint8_t ButtonBit(std::uint8_t button) { return static_cast<std::uint8_t>(1u << button); }
-
-// The display scale the focus ring is drawn at: layout pixels are screen
-// pixels.
-constexpr double kFocusRingScale = 1.0;
 }  // namespace
 
 TForm::TForm(TApplication& application, const TCreateParams& params)
@@ -190,6 +186,7 @@ void TForm::ChangeScale() {
   // The controls moved under the pointer: hover from where it is now.
   TakePointerFromScreen();
   if (capture_ == nullptr) UpdateHover();
+  // All of it again, the focus ring at its new thickness among the rest.
   Compose();
   PresentRect(0, 0, clientWidth_, clientHeight_);
   dirty_ = false;
@@ -333,7 +330,7 @@ void TForm::Compose() {
   for (const auto& owned : controls_) owned.control->PaintTo(frame_);
   if (cuesShown_ && focused_ != nullptr)
     DrawFocusRing(frame_, focused_->Left(), focused_->Top(), focused_->Width(), focused_->Height(), focusRingColor_,
-                  FocusRingMetrics(kFocusRingScale));
+                  FocusRingMetrics(scale_.Factor()));
 }
 
 bool TForm::CoveredByBottomControl() const {

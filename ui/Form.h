@@ -56,8 +56,9 @@
 // - Focus cues: none until the first key goes down in this run (any key
 //   that reaches the window); from then on the focused control wears the
 //   focus ring, an outline in FocusRingColor drawn inside its bounds over
-//   what it painted (ui/FocusRing.h). A run that never sees a key shows
-//   exactly what the controls paint.
+//   what it painted (ui/FocusRing.h), as thick and as far inside as the
+//   form's Scale() makes the ring's 96-dpi metrics. A run that never sees a
+//   key shows exactly what the controls paint.
 //
 // Notifications (both run on the user-interface thread, after the change):
 // - OnFocusChange: after every move of the focus, with the control that
@@ -83,8 +84,9 @@
 // (Scale(), 1 to 3). The form itself scales nothing: whoever lays it out
 // turns the layout's 96-dpi lengths into device pixels with Scale()
 // (ui/Scale.h), at creation and again in OnScaleChanged, when the window
-// has moved to a monitor of another density. Everything else (input,
-// composing, the drag) works in device pixels at every scale.
+// has moved to a monitor of another density; the form is then drawn again
+// whole, the focus ring at the new scale. Everything else (input, composing,
+// the drag) works in device pixels at every scale.
 #pragma once
 
 #include <cstdint>

@@ -998,4 +998,43 @@ TEST_F(ScaledMainWindowE2E, AtTwiceTheScaleHoverClickDragAndCloseWorkAtTheScaled
   EXPECT_EQ(WEXITSTATUS(launcher_->Status()), 0);
 }
 
+// The keyboard at 200 %, on a screen that holds the window.
+class ScaledKeyboardE2E : public KeyboardE2E {
+ protected:
+  ScaledKeyboardE2E() {
+    screenWidth_ = 1920;
+    screenHeight_ = 1200;
+    scale_.vidorra = "2";
+  }
+};
+
+// Tab puts the ring on Cut at its scaled place, 4 pixels thick and 6 inside
+// its edge (2 and 3 at 96 dpi); Enter starts the cutter, and the ring is on
+// Cut again when the launcher comes back.
+TEST_F(ScaledKeyboardE2E, TabThenEnterStartsTheCutterWithTheRingAtCutsScaledPlace) {
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherWindow());
+  ASSERT_EQ(width_, 1716);
+  ASSERT_EQ(height_, 1036);
+  const TRect whole{0, 0, 1716, 1036};
+  const ui::TPngImage plain = ComposedFrame(2.0);
+  ASSERT_TRUE(WaitShows(plain, whole)) << Shows(plain, whole).message();
+  const TRect cut = Scaled(2, kCut);
+  ui::TPngImage ringed = plain;
+  ui::DrawFocusRing(ringed, cut.left, cut.top, cut.width, cut.height, 0x00FFFF, {4, 6});
+  FocusLauncher();
+  Keys({"Tab"});
+  EXPECT_TRUE(WaitShows(ringed, whole)) << Shows(ringed, whole).message();
+  const fs::path copy = fs::path(VIDORRA_BUILD_DIR) / "screenshots" / "focus-cut-200.png";
+  fs::create_directories(copy.parent_path());
+  fs::copy_file(root_ / "scratch" / "shot.png", copy, fs::copy_options::overwrite_existing);
+  Keys({"Return"});
+  ASSERT_TRUE(WaitForLog("Snipwell"));
+  EXPECT_EQ(Log("Snipwell")[0].fields.at("args"), "cut");
+  ASSERT_TRUE(EndStandin("Snipwell", 1));
+  ASSERT_TRUE(WaitForLauncherWindow());
+  EXPECT_TRUE(WaitShows(ringed, whole)) << "the focus is on the button that started it";
+  EXPECT_TRUE(Log("Vidorra").empty());
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FakeWindowSystem.h"
@@ -48,6 +49,21 @@ class TMainWindow {
   FakeWindow& Window() { return *fake_->windows.at(form->WindowId()); }
   void Mouse(Type type, int x, int y, std::uint8_t button = platform::WindowEvent::Left) {
     fake_->Mouse(type, form->WindowId(), x, y, button);
+    Run();
+  }
+  // A key pressed and released.
+  void Key(platform::KeyCode key) {
+    fake_->Key(Type::KeyDown, form->WindowId(), key);
+    fake_->Key(Type::KeyUp, form->WindowId(), key);
+    Run();
+  }
+  // The window moved to a monitor at `scale`.
+  void ChangeScale(double scale) {
+    Window().scale = scale;
+    fake_->Push(Type::ScaleChanged, form->WindowId());
+    Run();
+  }
+  void Run() {
     while (!fake_->queue.empty()) app_.HandleMessage();
   }
   FakeWindowSystem& System() { return *fake_; }
@@ -209,6 +225,68 @@ TEST(ScaledMainWindow, OnlyWhatTheFirstFrameShowsIsDecodedAtStartTheRestOnFirstN
   }
 }
 
+// Where a row of the frame is the focus ring's yellow, as [from, to) runs.
+std::vector<std::pair<int, int>> YellowRuns(const ui::TPngImage& frame, int y) {
+  std::vector<std::pair<int, int>> runs;
+  const std::uint8_t* row = frame.ColourRow(y);
+  for (int x = 0; x < frame.Width(); ++x) {
+    if (row[3 * x] != 255 || row[3 * x + 1] != 255 || row[3 * x + 2] != 0) continue;
+    if (!runs.empty() && runs.back().second == x) {
+      ++runs.back().second;
+    } else {
+      runs.emplace_back(x, x + 1);
+    }
+  }
+  return runs;
+}
+
+bool SameFrame(const ui::TPngImage& a, const ui::TPngImage& b) {
+  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+  for (int y = 0; y < a.Height(); ++y)
+    if (std::memcmp(a.ColourRow(y), b.ColourRow(y), 3 * static_cast<std::size_t>(a.Width())) != 0) return false;
+  return true;
+}
+
+// The focus ring at 200 %: 4 pixels thick and 6 inside the button's edge
+// (2 and 3 at 96 dpi), drawn over the button's scaled area and nowhere
+// else; after a change of scale it is drawn at the new one at once.
+TEST(ScaledMainWindow, TheFocusRingIsDrawnAtTheWindowsScaleInsideTheButton) {
+  TMainWindow plain(2.0);
+  plain.form->Show();
+  TMainWindow main(2.0);
+  main.form->Show();
+  main.Key(platform::KeyCode::Tab);
+  ASSERT_EQ(main.form->FocusedControl(), main.form->btnCut);
+  const ui::TRect cut = main.form->Scale().Bounds(428, 170, 171, 78);
+  const int right = cut.left + cut.width, bottom = cut.top + cut.height;
+  const ui::TPngImage& ringed = main.Window().screen;
+  using TRuns = std::vector<std::pair<int, int>>;
+  EXPECT_EQ(YellowRuns(ringed, cut.top + cut.height / 2), (TRuns{{cut.left + 6, cut.left + 10}, {right - 10, right - 6}}));
+  EXPECT_EQ(YellowRuns(ringed, cut.top + 5), TRuns{});
+  for (int y = cut.top + 6; y < cut.top + 10; ++y)
+    EXPECT_EQ(YellowRuns(ringed, y), (TRuns{{cut.left + 6, right - 6}})) << "row " << y;
+  EXPECT_EQ(YellowRuns(ringed, bottom - 7), (TRuns{{cut.left + 6, right - 6}}));
+  EXPECT_EQ(YellowRuns(ringed, bottom - 6), TRuns{});
+  // Outside the ring, the frame without it.
+  ui::TPngImage unringed = ringed;
+  for (int y = cut.top; y < bottom; ++y)
+    std::memcpy(unringed.ColourRow(y) + 3 * cut.left, plain.Window().screen.ColourRow(y) + 3 * cut.left,
+                3 * static_cast<std::size_t>(cut.width));
+  EXPECT_TRUE(SameFrame(unringed, plain.Window().screen));
+
+  // From 100 % (the ring on Cut already) to 200 %: the whole window drawn
+  // at once, as the window made at 200 % shows it.
+  TMainWindow moved(1.0);
+  moved.form->Show();
+  moved.Key(platform::KeyCode::Tab);
+  EXPECT_EQ(YellowRuns(moved.Window().screen, 170 + 39), (TRuns{{431, 433}, {594, 596}}));
+  moved.Window().presents.clear();
+  moved.ChangeScale(2.0);
+  EXPECT_TRUE(SameFrame(moved.Window().screen, ringed));
+  ASSERT_FALSE(moved.Window().presents.empty());
+  EXPECT_EQ(moved.Window().presents.front(), (platform::PixelRect{0, 0, 1716, 1036}));
+}
+
 // At 150 % the edges fall on half pixels: the pixels either side of each
 // rounded edge belong to the control the layout gives them.
 TEST(ScaledMainWindow, InputMeetsEachControlAtItsScaledPlace) {
@@ -255,10 +333,8 @@ TEST(ScaledMainWindow, ANewScaleLaysTheWindowOutAgainWhereThePlatformPutIt) {
   TMainWindow main(1.0);
   main.form->Show();
   // Moved to a monitor at 150 %: the platform placed it as it suggests.
-  main.Window().scale = 1.5;
   main.Window().Move(40, 30);
-  main.System().Push(Type::ScaleChanged, main.form->WindowId());
-  while (!main.System().queue.empty()) main.App().HandleMessage();
+  main.ChangeScale(1.5);
   EXPECT_EQ(main.Window().params.clientWidth, 1287);
   EXPECT_EQ(main.Window().params.clientHeight, 777);
   EXPECT_EQ(main.Window().x, 40);
@@ -274,9 +350,7 @@ TEST(ScaledMainWindow, ANewScaleLaysTheWindowOutAgainWhereThePlatformPutIt) {
     ASSERT_EQ(0, std::memcmp(frame.ColourRow(y), expected.ColourRow(y), 3 * static_cast<std::size_t>(frame.Width())))
         << "row " << y;
   // And back to 100 %.
-  main.Window().scale = 1.0;
-  main.System().Push(Type::ScaleChanged, main.form->WindowId());
-  while (!main.System().queue.empty()) main.App().HandleMessage();
+  main.ChangeScale(1.0);
   EXPECT_EQ(main.form->ClientWidth(), 858);
   EXPECT_EQ(main.form->btnCut->Left(), 428);
   EXPECT_EQ(main.form->btnCut->PicNormal().Width(), 171);
