@@ -182,14 +182,17 @@ void TForm::ChangeScale() {
   }
   layingOut_ = false;
   dirty_ = true;
-  if (!visible_) return;
-  // The controls moved under the pointer: hover from where it is now.
-  TakePointerFromScreen();
-  if (capture_ == nullptr) UpdateHover();
-  // All of it again, the focus ring at its new thickness among the rest.
-  Compose();
-  PresentRect(0, 0, clientWidth_, clientHeight_);
-  dirty_ = false;
+  if (visible_) {
+    // The controls moved under the pointer: hover from where it is now.
+    TakePointerFromScreen();
+    if (capture_ == nullptr) UpdateHover();
+    // All of it again, the focus ring at its new thickness among the rest.
+    Compose();
+    PresentRect(0, 0, clientWidth_, clientHeight_);
+    dirty_ = false;
+  }
+  // Screen readers learn the controls' places in the new layout.
+  UpdateAccessible();
 }
 
 void TForm::Hide() {

@@ -85,8 +85,10 @@
 // turns the layout's 96-dpi lengths into device pixels with Scale()
 // (ui/Scale.h), at creation and again in OnScaleChanged, when the window
 // has moved to a monitor of another density; the form is then drawn again
-// whole, the focus ring at the new scale. Everything else (input, composing,
-// the drag) works in device pixels at every scale.
+// whole, the focus ring at the new scale, and its accessible description
+// is sent again with the controls' new bounds. Everything else (input,
+// composing, the drag, the accessible bounds and hit tests) works in device
+// pixels at every scale.
 #pragma once
 
 #include <cstdint>

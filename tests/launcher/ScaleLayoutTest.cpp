@@ -14,6 +14,7 @@
 #include "LauncherPictures.h"
 #include "launcher/MainFrm.h"
 #include "launcher/ScaledPictures.h"
+#include "platform/Accessibility.h"
 #include "ui/Application.h"
 #include "ui/Resample.h"
 
@@ -285,6 +286,43 @@ TEST(ScaledMainWindow, TheFocusRingIsDrawnAtTheWindowsScaleInsideTheButton) {
   EXPECT_TRUE(SameFrame(moved.Window().screen, ringed));
   ASSERT_FALSE(moved.Window().presents.empty());
   EXPECT_EQ(moved.Window().presents.front(), (platform::PixelRect{0, 0, 1716, 1036}));
+}
+
+// Screen readers are given the controls' device pixels: at 150 % the
+// scaled bounds, and after a move to 200 % the description again with the
+// new ones, each child's move told.
+TEST(ScaledMainWindow, TheAccessibleTreeHasTheScaledBoundsAndIsSentAgainAfterAScaleChange) {
+  const auto expected = [](double factor) {
+    const ui::TScale scale = ui::TScale::FromFactor(factor);
+    std::vector<platform::PixelRect> bounds;
+    for (const TLayout& b : {kButtons[1], kButtons[2], kButtons[3], kButtons[0]}) {  // Edit, Cut, Join, close
+      const ui::TRect r = scale.Bounds(b.left, b.top, b.width, b.height);
+      bounds.push_back({r.left, r.top, r.width, r.height});
+    }
+    return bounds;
+  };
+  TMainWindow main(1.5);
+  main.form->Show();
+  const auto given = [&] {
+    std::vector<platform::PixelRect> bounds;
+    for (const platform::AccessibleElement& child : main.Window().accessible.children) bounds.push_back(child.bounds);
+    return bounds;
+  };
+  EXPECT_EQ(given(), expected(1.5));
+  // Hit tests on the edges that fall on half pixels: Cut's right edge at
+  // 898.5 and Join's top at 385.5.
+  EXPECT_EQ(platform::AccessibleChildAt(main.Window().accessible, 898, 371), 1);
+  EXPECT_EQ(platform::AccessibleChildAt(main.Window().accessible, 899, 371), -1);
+  EXPECT_EQ(platform::AccessibleChildAt(main.Window().accessible, 700, 385), -1);
+  EXPECT_EQ(platform::AccessibleChildAt(main.Window().accessible, 700, 386), 2);
+
+  main.Window().accessibleChanges.clear();
+  main.ChangeScale(2.0);
+  EXPECT_EQ(given(), expected(2.0));
+  using Kind = platform::AccessibleChange::Kind;
+  EXPECT_EQ(main.Window().accessibleChanges, (std::vector<platform::AccessibleChange>{
+                                                 {Kind::Location, 0}, {Kind::Location, 1}, {Kind::Location, 2},
+                                                 {Kind::Location, 3}}));
 }
 
 // At 150 % the edges fall on half pixels: the pixels either side of each

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# launcher-scale-test.sh PREFIX INSTALL BIN [SHOTS]
+# launcher-scale-test.sh PREFIX INSTALL BIN CLIENT [SHOTS]
 #
 # The installed VidorraMain.exe (a copy of the install folder INSTALL) at the
 # display densities 120, 144 and 192 dpi (125, 150 and 200 %) under Wine, on
@@ -17,16 +17,19 @@
 # Then WM_DPICHANGED, which Wine never sends: scaleprobe.exe dpichanged runs
 # the main window at 120 dpi and sends it a change to 144 dpi with a
 # suggested rectangle; the window takes the rectangle's place and the size
-# of the 144-dpi layout, and shows the frame composed at 144 dpi.
-# With SHOTS, the screenshot of each density is saved there as
+# of the 144-dpi layout, and shows the frame composed at 144 dpi; a screen
+# reader in another process (CLIENT, accessibleclient.exe) then finds its
+# four buttons at their 144-dpi places in screen pixels, and hit tests them
+# there. With SHOTS, the screenshot of each density is saved there as
 # launcher-<dpi>dpi.png.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-usage="usage: launcher-scale-test.sh PREFIX INSTALL BIN"
+usage="usage: launcher-scale-test.sh PREFIX INSTALL BIN CLIENT [SHOTS]"
 prefix=$(realpath -m "${1:?$usage}")
 install_source=$(realpath "${2:?$usage}")
 bin=$(realpath "${3:?$usage}")
-shots=${4:-}
+client=$(realpath "${4:?$usage}")
+shots=${5:-}
 source "$here/../../scripts/wine/env.sh" "$prefix"
 
 # The prefix is made without a display, before the session has one.
@@ -135,6 +138,26 @@ if wait_for 10 visible Vidorra; then
   check "it shows the frame composed at 144 dpi" wait_for 15 shows_frame "$work/frames-144/normal.ppm"
   xdotool mousemove $((X + 700)) $((Y + 300))
   check "hover on Cut's 144-dpi place after the change" wait_for 10 shows_frame "$work/frames-144/cut-mouseon.ppm"
+  # What a screen reader reads of it now: each button at its 144-dpi
+  # bounds, on the screen; Cut's right edge (898.5 at 144 dpi) hit tested
+  # from both sides.
+  xdotool mousemove 5 5
+  read -r _ cut_left _ cut_width _ < <(grep '^cut ' "$work/frames-144/layout.txt")
+  printf '%s\n' find "child 1" "child 2" "child 3" "child 4" "hit $((X + cut_left + cut_width - 1)) $((Y + 300))" \
+    "hit $((X + cut_left + cut_width)) $((Y + 300))" quit |
+    "$WINE" "$client" 2>"$work/client.err" | tr -d '\r' >"$work/client.out" || true
+  read_by_client() { grep -Eq -- "$1" "$work/client.out"; }
+  check "a screen reader finds the window" read_by_client '^found [0-9]+$'
+  id=0
+  for name in edit cut join close; do
+    id=$((id + 1))
+    read -r _ b_left b_top b_width b_height < <(grep "^$name " "$work/frames-144/layout.txt")
+    check "a screen reader finds $name at its 144-dpi place: $((X + b_left)),$((Y + b_top)) ${b_width}x$b_height" \
+      read_by_client "^child $id .* location=$((X + b_left)),$((Y + b_top)),$b_width,$b_height "
+  done
+  check "hit test: Cut's last pixel at 144 dpi is Cut" read_by_client '^hit 2$'
+  check "hit test: the pixel beyond it is the background" read_by_client '^hit 0$'
+  grep '^child ' "$work/client.out" | sed 's/^/     /' || true
 else
   echo "FAIL the probe's window is not mapped"
   failures=$((failures + 1))
