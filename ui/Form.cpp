@@ -566,6 +566,13 @@ void TForm::MoveFocusToward(platform::KeyCode arrow) {
     long long CentreY2() const { return top + bottom; }
   };
   const TEdges from(*focused_);
+  // A scaled layout has each edge rounded to a whole pixel, by up to half a
+  // pixel: of two controls whose centres lie as far off the focused one's
+  // at 96 dpi, one may then lie a pixel nearer (two in the doubled centres
+  // below). That much counts as a tie, so that an arrow reaches what it
+  // reaches at 100 %. Gaps need no such allowance: they are measured from
+  // the same edge, and rounding keeps the order of edges.
+  const long long acrossSlack = scale_.IsIdentity() ? 0 : 2;
   TControl* best = nullptr;
   long long bestGap = 0;
   long long bestAcross = 0;
@@ -601,7 +608,7 @@ void TForm::MoveFocusToward(platform::KeyCode arrow) {
     }
     if (gap < 0 || !overlaps) continue;
     across = across < 0 ? -across : across;
-    if (best == nullptr || gap < bestGap || (gap == bestGap && across < bestAcross)) {
+    if (best == nullptr || gap < bestGap || (gap == bestGap && across < bestAcross - acrossSlack)) {
       best = control;
       bestGap = gap;
       bestAcross = across;

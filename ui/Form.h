@@ -38,8 +38,11 @@
 // - Tab and Shift+Tab move it to the next / previous control that can take
 //   it, in tab order (TabOrder, then creation order), and round. An arrow
 //   key moves it to the nearest such control that lies wholly beyond the
-//   focused one's edge on that side and overlaps it across that direction
-//   (ties go to the first in tab order); where there is none it stays.
+//   focused one's edge on that side and overlaps it across that direction,
+//   of two as near the one whose centre lies nearer across (ties go to the
+//   first in tab order; at a scale other than 100 % centres within the
+//   rounding of the scaled layout, one pixel, count as a tie); where there
+//   is none it stays.
 // - Enter activates the focused control at once (TControl::PerformClick).
 //   Space presses it (TControl::PerformKeyPress: a button shows its pressed
 //   picture) and activates it when it comes up, as a push button does: the

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -323,6 +324,44 @@ TEST(ScaledMainWindow, TheAccessibleTreeHasTheScaledBoundsAndIsSentAgainAfterASc
   EXPECT_EQ(main.Window().accessibleChanges, (std::vector<platform::AccessibleChange>{
                                                  {Kind::Location, 0}, {Kind::Location, 1}, {Kind::Location, 2},
                                                  {Kind::Location, 3}}));
+}
+
+// The arrows reach at every scale the buttons they reach at 100 %, however
+// the rounding of the edges falls (at 125 % Join's centre lies a pixel
+// nearer Edit's than Cut's does, which would take Right from Edit to Join),
+// and Enter then clicks the button they reached.
+TEST(ScaledMainWindow, TheArrowsReachTheSameButtonsAtEveryScaleAndEnterClicksThere) {
+  using platform::KeyCode;
+  struct TMove {
+    const char* from;
+    KeyCode key;
+    const char* to;
+  } const moves[] = {
+      {"edit", KeyCode::Right, "cut"}, {"cut", KeyCode::Down, "join"},   {"join", KeyCode::Up, "cut"},
+      {"cut", KeyCode::Left, "edit"},  {"join", KeyCode::Left, "edit"},  {"edit", KeyCode::Up, "edit"},
+      {"cut", KeyCode::Right, "cut"},  {"join", KeyCode::Down, "join"},  {"close", KeyCode::Down, "close"},
+      {"close", KeyCode::Left, "close"},
+  };
+  for (const int dpi : {96, 98, 110, 120, 144, 216}) {
+    SCOPED_TRACE(std::to_string(dpi) + " dpi");
+    TMainWindow main(dpi / 96.0);
+    launcher::TfrmMain& form = *main.form;
+    const std::map<std::string, controls::TQbVclImageButton*> buttons = {
+        {"close", form.btnCloseFrm}, {"edit", form.btnEdit}, {"cut", form.btnCut}, {"join", form.btnJoin}};
+    std::vector<std::string> clicked;
+    for (const auto& [name, button] : buttons)
+      button->OnClick = [&clicked, name = name](ui::TControl&) { clicked.push_back(name); };
+    form.Show();
+    for (const TMove& move : moves) {
+      SCOPED_TRACE(std::string(move.from) + " key " + std::to_string(static_cast<int>(move.key)));
+      form.SetFocusedControl(buttons.at(move.from));
+      main.Key(move.key);
+      EXPECT_EQ(form.FocusedControl(), buttons.at(move.to));
+      clicked.clear();
+      main.Key(KeyCode::Enter);
+      EXPECT_EQ(clicked, std::vector<std::string>{move.to});
+    }
+  }
 }
 
 // At 150 % the edges fall on half pixels: the pixels either side of each
