@@ -128,7 +128,7 @@ cd "$bin"
 "$WINE" "$bin/scaleprobe.exe" dpichanged 144 "$left" "$top" $((left + 1288)) $((top + 778)) \
   >"$work/dpichanged.out" 2>"$work/dpichanged.err" </dev/null &
 probe_pid=$!
-said() { tr -d '\r' <"$work/dpichanged.out" | grep -Eq -- "$1"; }
+said() { tr -d '\r' 2>/dev/null <"$work/dpichanged.out" | grep -Eq -- "$1"; }
 check "the window is made at 125 %" wait_for 30 said '^created at scale 1\.25'
 check "WM_DPICHANGED is sent once the window is shown" wait_for 30 said '^sent$'
 check "the window takes the suggested place and the 144-dpi size" wait_for 10 said "^client 1287 777 at $left $top\$"
