@@ -10,11 +10,12 @@
 //
 // Keyboard: the four buttons are tab stops in the order Edit, Cut, Join,
 // close; Edit has the focus when the window first shows. The focus ring is
-// yellow (the form's rules: ui/Form.h).
+// yellow, as thick as the scale makes it (the form's rules: ui/Form.h).
 //
 // Screen readers find the window named after the application ("Vidorra")
 // with four push buttons in the same order: "视频编辑", "视频剪切", "视频合并"
-// and "关闭", described as Edit, Cut, Join and Close.
+// and "关闭", described as Edit, Cut, Join and Close, at their places on the
+// screen in device pixels.
 #pragma once
 
 #include <string>
