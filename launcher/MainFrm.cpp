@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "LauncherPictures.h"
+#include "launcher/ScaledPictures.h"
 #include "launcher/UpdateServiceCalls.h"
 #include "platform/FileSystem.h"
 #include "platform/PlatformNames.h"
@@ -17,8 +17,15 @@ TfrmMain* frmMain = nullptr;
 
 namespace {
 
+// The layout, in pixels at 96 dpi; the window draws it at its display scale.
 constexpr int kClientWidth = 858;
 constexpr int kClientHeight = 518;
+constexpr int kFontHeight = -11;
+constexpr int kCaptionLeft = 40;
+constexpr int kCaptionTop = 8;
+constexpr int kPicSmallPosLeft = 10;
+constexpr int kPicSmallPosTop = 7;
+constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128};
 
 // Pure yellow (0xBBGGRR): of the plain colours it differs most from every
 // state picture along the ring's path (the blue, teal and orange faces, their
@@ -26,11 +33,6 @@ constexpr int kClientHeight = 518;
 // disabled ones, the red discs of the close button and the dark background
 // around it), and it is far lighter than the dark parts.
 constexpr std::uint32_t kFocusRingColour = 0x00FFFF;
-
-void LoadPicture(ui::TPicture& picture, std::string_view fileName) {
-  if (const vidorra::TEmbeddedFile* file = vidorra::FindLauncherPictures(fileName))
-    (void)picture.LoadFromBytes(file->data, file->size);
-}
 
 // One image button of the layout. `images` names the pictures
 // "<images>-normal.png" and so on; `disabledImage` whether it has one;
@@ -42,11 +44,18 @@ struct TButtonLayout {
   int tabOrder;
 };
 
-void LayOutButton(ui::TForm& form, controls::TQbVclImageButton& button, const TButtonLayout& layout) {
-  button.SetBounds(layout.left, layout.top, layout.width, layout.height);
+constexpr TButtonLayout kCloseLayout{834, 4, 20, 20, "close", false, 3};
+constexpr TButtonLayout kEditLayout{251, 170, 171, 165, "edit", true, 0};
+constexpr TButtonLayout kCutLayout{428, 170, 171, 78, "cut", true, 1};
+constexpr TButtonLayout kJoinLayout{428, 257, 171, 78, "join", true, 2};
+
+// What does not depend on the scale.
+void SetUpButton(ui::TForm& form, controls::TQbVclImageButton& button, const TButtonLayout& layout) {
   form.SetAnchors(button, ui::akTop | ui::akRight);
   button.SetCursor(ui::crArrow);
   button.SetEnabled(true);
+  button.SetTabStop(true);
+  button.SetTabOrder(layout.tabOrder);
   button.SetTabStop(true);
   button.SetTabOrder(layout.tabOrder);
   button.SetTransparent(true);
@@ -54,30 +63,38 @@ void LayOutButton(ui::TForm& form, controls::TQbVclImageButton& button, const TB
 
   ui::TFont& font = button.Font();
   font.SetName(u"Tahoma");
-  font.SetHeight(-11);
   font.SetStyle(ui::fsBold);
   font.SetColor(0x000000);
   ui::TFont& fontDisable = button.FontDisable();
   fontDisable.SetName(u"Tahoma");
-  fontDisable.SetHeight(-11);
   fontDisable.SetStyle(ui::fsBold);
   fontDisable.SetColor(0x808080);
 
   button.SetCaptionAlign(controls::taCustom);
-  button.SetCaptionLeft(40);
-  button.SetCaptionTop(8);
-  button.SetPicSmallPosLeft(10);
-  button.SetPicSmallPosTop(7);
   button.SetEnableAnimation(false);
   button.SetAnimationStart(0);
   button.SetAnimationEnd(64);
   button.SetAnimationParam(4);
+}
+
+// The button's bounds, lengths and pictures at `scale`. The normal picture
+// is decoded now (the first frame shows it), the others when first needed.
+void LayOutButton(controls::TQbVclImageButton& button, const TButtonLayout& layout, const ui::TScale& scale) {
+  const ui::TRect bounds = scale.Bounds(layout.left, layout.top, layout.width, layout.height);
+  button.SetBounds(bounds.left, bounds.top, bounds.width, bounds.height);
+  button.Font().SetHeight(scale.Length(kFontHeight));
+  button.FontDisable().SetHeight(scale.Length(kFontHeight));
+  button.SetCaptionLeft(scale.Length(kCaptionLeft));
+  button.SetCaptionTop(scale.Length(kCaptionTop));
+  button.SetPicSmallPosLeft(scale.Length(kPicSmallPosLeft));
+  button.SetPicSmallPosTop(scale.Length(kPicSmallPosTop));
 
   const std::string prefix = layout.images;
-  LoadPicture(button.PicNormal(), prefix + "-normal.png");
-  LoadPicture(button.PicMouseOn(), prefix + "-mouseon.png");
-  LoadPicture(button.PicMouseDown(), prefix + "-mousedown.png");
-  if (layout.disabledImage) LoadPicture(button.PicDisabled(), prefix + "-disabled.png");
+  LoadScaledPicture(button.PicMouseOn(), prefix + "-mouseon", scale, bounds.width, bounds.height, true);
+  LoadScaledPicture(button.PicMouseDown(), prefix + "-mousedown", scale, bounds.width, bounds.height, true);
+  if (layout.disabledImage)
+    LoadScaledPicture(button.PicDisabled(), prefix + "-disabled", scale, bounds.width, bounds.height, true);
+  LoadScaledPicture(button.PicNormal(), prefix + "-normal", scale, bounds.width, bounds.height, false);
   button.Picture().Assign(button.PicNormal());
 }
 
@@ -88,43 +105,44 @@ TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths)
   SetColor(ui::clBtnFace);
   SetFocusRingColor(kFocusRingColour);
   Font().SetName(u"Tahoma");
-  Font().SetHeight(-11);
   Font().SetStyle(0);
   Font().SetColor(ui::clWindowText);
   Font().SetCharset(ui::DEFAULT_CHARSET);
   SetTag(0);
-  std::vector<ui::TPngImage> icons;
-  for (const char* name : {"icon-16.png", "icon-24.png", "icon-32.png", "icon-48.png", "icon-64.png", "icon-128.png"}) {
-    ui::TPicture icon;
-    LoadPicture(icon, name);
-    if (const ui::TPngImage* image = icon.Graphic()) icons.push_back(*image);
-  }
-  SetIcon(icons);
 
   // Creation order is stacking order: the background at the bottom.
   imgBK = CreateControl<ui::TPictureView>();
-  imgBK->SetBounds(0, 0, kClientWidth, kClientHeight);
   imgBK->SetAutoSize(true);
-  LoadPicture(imgBK->Picture(), "background.png");
   imgBK->OnMouseDown = [this](ui::TControl& sender, ui::TMouseButton button, ui::TShiftState shift, int x, int y) {
     imgBKMouseDown(sender, button, shift, x, y);
   };
 
   btnCloseFrm = CreateControl<controls::TQbVclImageButton>();
-  LayOutButton(*this, *btnCloseFrm, {834, 4, 20, 20, "close", false, 3});
+  SetUpButton(*this, *btnCloseFrm, kCloseLayout);
   btnCloseFrm->OnClick = [this](ui::TControl& sender) { btnCloseFrmClick(sender); };
 
   btnEdit = CreateControl<controls::TQbVclImageButton>();
-  LayOutButton(*this, *btnEdit, {251, 170, 171, 165, "edit", true, 0});
+  SetUpButton(*this, *btnEdit, kEditLayout);
   btnEdit->OnClick = [this](ui::TControl& sender) { btnEditClick(sender); };
 
   btnCut = CreateControl<controls::TQbVclImageButton>();
-  LayOutButton(*this, *btnCut, {428, 170, 171, 78, "cut", true, 1});
+  SetUpButton(*this, *btnCut, kCutLayout);
   btnCut->OnClick = [this](ui::TControl& sender) { btnCutClick(sender); };
 
   btnJoin = CreateControl<controls::TQbVclImageButton>();
-  LayOutButton(*this, *btnJoin, {428, 257, 171, 78, "join", true, 2});
+  SetUpButton(*this, *btnJoin, kJoinLayout);
   btnJoin->OnClick = [this](ui::TControl& sender) { btnJoinClick(sender); };
+
+  // The icon is no part of the first frame: it is set just after it.
+  iconTimer_ = CreateTimer();
+  iconTimer_->SetEnabled(false);
+  iconTimer_->SetInterval(1);
+  iconTimer_->SetOnTimer([this](ui::TTimer& sender) {
+    sender.SetEnabled(false);
+    SetScaledIcon();
+  });
+
+  LayOut();
 
   // What screen readers say of the buttons: the launcher's own texts, with
   // the English words as descriptions.
@@ -140,6 +158,33 @@ TfrmMain::TfrmMain(ui::TApplication& application, TLauncherPaths paths)
 
   OnCreate = [this](ui::TForm& sender) { FormCreate(sender); };
   OnShow = [this](ui::TForm& sender) { FormShow(sender); };
+  OnScaleChanged = [this](ui::TForm& sender) { FormScaleChanged(sender); };
+}
+
+void TfrmMain::LayOut() {
+  const ui::TScale& scale = Scale();
+  const int width = scale.Edge(kClientWidth);
+  const int height = scale.Edge(kClientHeight);
+  SetClientSize(width, height);
+  Font().SetHeight(scale.Length(kFontHeight));
+  iconTimer_->SetEnabled(true);
+
+  imgBK->SetBounds(0, 0, width, height);
+  LoadScaledPicture(imgBK->Picture(), "background", scale, width, height, false);
+  LayOutButton(*btnCloseFrm, kCloseLayout, scale);
+  LayOutButton(*btnEdit, kEditLayout, scale);
+  LayOutButton(*btnCut, kCutLayout, scale);
+  LayOutButton(*btnJoin, kJoinLayout, scale);
+}
+
+void TfrmMain::SetScaledIcon() {
+  std::vector<ui::TPngImage> icons;
+  for (const int size : kIconSizes) {
+    ui::TPicture icon;
+    LoadScaledIcon(icon, size, Scale());
+    if (const ui::TPngImage* image = icon.Graphic()) icons.push_back(*image);
+  }
+  SetIcon(icons);
 }
 
 void TfrmMain::imgBKMouseDown(ui::TControl&, ui::TMouseButton, ui::TShiftState, int, int) {
@@ -170,6 +215,8 @@ void TfrmMain::timerScheduleInstallTimer(ui::TTimer&) {
   timerScheduleInstall->SetEnabled(false);
   CallInstallUpdateCheck(paths_.ownPath);
 }
+
+void TfrmMain::FormScaleChanged(ui::TForm&) { LayOut(); }
 
 void TfrmMain::FormShow(ui::TForm&) {
   if (Tag() != 1) {

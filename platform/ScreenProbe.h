@@ -13,6 +13,8 @@ class ScreenProbe {
   virtual ~ScreenProbe() = default;
   // The colour of screen pixel (x, y) as 0xRRGGBB.
   virtual std::uint32_t PixelAt(int x, int y) = 0;
+  // The screen's size in pixels.
+  virtual void Size(int& width, int& height) = 0;
 };
 
 // Null when the display named by $DISPLAY cannot be opened.

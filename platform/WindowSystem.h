@@ -82,6 +82,18 @@ class NativeWindow {
   virtual void GetPosition(int& x, int& y) const = 0;
   virtual void Move(int x, int y) = 0;
 
+  // Resizes the client area, keeping its top-left corner. A window not yet
+  // shown is still centred, at its new size, when it is first shown.
+  virtual void SetClientSize(int width, int height) = 0;
+
+  // The display scale the window is to be drawn at: the density of its
+  // monitor in dots per inch over 96 (1 = 100 %), as the platform tells it;
+  // not limited to any range. Windows: GetDpiForWindow, or the screen's
+  // LOGPIXELSX, and the density of the last WM_DPICHANGED. Linux (the same
+  // for every window): $VIDORRA_SCALE, else $GDK_SCALE, else the X resource
+  // Xft.dpi over 96, else 1 (platform/DisplayScale.h).
+  virtual double DisplayScale() const { return 1.0; }
+
   // Where the pointer is on the screen now, asked of the display (not taken
   // from queued events). False when that cannot be told.
   virtual bool PointerOnScreen(int& x, int& y) const = 0;
@@ -125,6 +137,9 @@ struct WindowEvent {
     Expose,      // the window's contents were lost and must be presented again
     Timer,       // timer: a tick of the timer started under that id
     Quit,        // the process was asked to end (e.g. SIGTERM)
+    ScaleChanged,  // DisplayScale changed (the window moved to a monitor of another
+                   // density); the platform has already moved and sized the window
+                   // as it suggests (Windows: WM_DPICHANGED's rectangle)
     KeyDown,     // key, repeat, modifiers: a key went down while the window had the keyboard
     KeyUp,       // key, modifiers: it came up
     FocusLost,   // the window no longer has the keyboard: keys held now come up elsewhere

@@ -5,31 +5,30 @@
 
 #include "ui/Application.h"
 #include "ui/FocusRing.h"
+#include "ui/PictureView.h"
 #include "ui/Timer.h"
 
 namespace ui {
 
 namespace {
 std::uint8_t ButtonBit(std::uint8_t button) { return static_cast<std::uint8_t>(1u << button); }
-
-// The display scale the focus ring is drawn at: layout pixels are screen
-// pixels.
-constexpr double kFocusRingScale = 1.0;
 }  // namespace
 
 TForm::TForm(TApplication& application, const TCreateParams& params)
     : application_(application),
       clientWidth_(std::max(1, params.clientWidth)),
       clientHeight_(std::max(1, params.clientHeight)),
-      borderStyle_(params.borderStyle),
-      frame_(clientWidth_, clientHeight_, false) {
+      borderStyle_(params.borderStyle) {
   platform::WindowParams window;
   window.clientWidth = clientWidth_;
   window.clientHeight = clientHeight_;
   window.borderless = borderStyle_ == bsNone;
   window.taskbarButton = !application_.CreatingMainForm() || application_.MainFormOnTaskBar();
   window_ = application_.System().CreateWindow(window);
-  if (window_) windowId_ = window_->Id();
+  if (window_) {
+    windowId_ = window_->Id();
+    scale_ = TScale::FromFactor(window_->DisplayScale());
+  }
   font_.SetColor(clWindowText);
 }
 
@@ -72,7 +71,7 @@ void TForm::SetClientSize(int width, int height) {
   if (dx == 0 && dy == 0) return;
   clientWidth_ = width;
   clientHeight_ = height;
-  frame_.Resize(width, height);
+  if (window_) window_->SetClientSize(width, height);
   for (auto& owned : controls_) {
     TControl& c = *owned.control;
     int left = c.Left(), top = c.Top(), w = c.Width(), h = c.Height();
@@ -135,17 +134,12 @@ void TForm::Show() {
     // started a program must not start it again when the window comes back.
     application_.System().DiscardMouseAndKeyInput();
     // Hover comes from where the pointer is, not from stale events.
-    int screenX = 0;
-    int screenY = 0;
-    int left = 0;
-    int top = 0;
-    window_->GetPosition(left, top);
-    if (window_->PointerOnScreen(screenX, screenY)) {
-      pointerX_ = screenX - left;
-      pointerY_ = screenY - top;
-      pointerKnown_ = pointerX_ >= 0 && pointerY_ >= 0 && pointerX_ < clientWidth_ && pointerY_ < clientHeight_;
-    }
+    TakePointerFromScreen();
   }
+  // The window kept nothing while it was hidden: present all of it, with
+  // the focused and the hovered control as they are now (drawn into this
+  // frame, not presented on their own before it).
+  showing_ = true;
   if (focused_ == nullptr) {
     for (TControl* control : TabStops()) {
       if (!control->CanFocus()) continue;
@@ -153,11 +147,51 @@ void TForm::Show() {
       break;
     }
   }
-  // The window kept nothing while it was hidden: present all of it.
   UpdateHover();
+  showing_ = false;
   Compose();
   PresentRect(0, 0, clientWidth_, clientHeight_);
   dirty_ = false;
+  UpdateAccessible();
+}
+
+void TForm::TakePointerFromScreen() {
+  int screenX = 0;
+  int screenY = 0;
+  int left = 0;
+  int top = 0;
+  window_->GetPosition(left, top);
+  if (window_->PointerOnScreen(screenX, screenY)) {
+    pointerX_ = screenX - left;
+    pointerY_ = screenY - top;
+    pointerKnown_ = pointerX_ >= 0 && pointerY_ >= 0 && pointerX_ < clientWidth_ && pointerY_ < clientHeight_;
+  }
+}
+
+void TForm::ChangeScale() {
+  if (!window_) return;
+  const TScale scale = TScale::FromFactor(window_->DisplayScale());
+  if (scale == scale_) return;
+  scale_ = scale;
+  layingOut_ = true;
+  try {
+    if (OnScaleChanged) OnScaleChanged(*this);
+  } catch (...) {
+    layingOut_ = false;
+    throw;
+  }
+  layingOut_ = false;
+  dirty_ = true;
+  if (visible_) {
+    // The controls moved under the pointer: hover from where it is now.
+    TakePointerFromScreen();
+    if (capture_ == nullptr) UpdateHover();
+    // All of it again, the focus ring at its new thickness among the rest.
+    Compose();
+    PresentRect(0, 0, clientWidth_, clientHeight_);
+    dirty_ = false;
+  }
+  // Screen readers learn the controls' places in the new layout.
   UpdateAccessible();
 }
 
@@ -259,8 +293,9 @@ void TForm::DragMove() {
 }
 
 void TForm::RepaintNow(TControl& control) {
-  // A hidden window shows nothing: it is composed whole when shown.
-  if (!visible_) {
+  // A hidden window shows nothing: it is composed whole when shown; one
+  // being shown or laid out is composed whole after.
+  if (!visible_ || layingOut_ || showing_) {
     dirty_ = true;
     return;
   }
@@ -278,10 +313,14 @@ void TForm::PaintPending() {
 }
 
 void TForm::Compose() {
+  // Made at the client area's size when first needed: every pixel is
+  // drawn below, none kept.
+  if (frame_.Width() != clientWidth_ || frame_.Height() != clientHeight_)
+    frame_ = TPngImage(clientWidth_, clientHeight_, false);
   const auto r = static_cast<std::uint8_t>(color_ & 0xFF);
   const auto g = static_cast<std::uint8_t>((color_ >> 8) & 0xFF);
   const auto b = static_cast<std::uint8_t>((color_ >> 16) & 0xFF);
-  if (frame_.Height() > 0) {
+  if (frame_.Height() > 0 && !CoveredByBottomControl()) {
     std::uint8_t* first = frame_.ColourRow(0);
     for (int x = 0; x < frame_.Width(); ++x) {
       first[3 * x] = r;
@@ -294,7 +333,18 @@ void TForm::Compose() {
   for (const auto& owned : controls_) owned.control->PaintTo(frame_);
   if (cuesShown_ && focused_ != nullptr)
     DrawFocusRing(frame_, focused_->Left(), focused_->Top(), focused_->Width(), focused_->Height(), focusRingColor_,
-                  FocusRingMetrics(kFocusRingScale));
+                  FocusRingMetrics(scale_.Factor()));
+}
+
+bool TForm::CoveredByBottomControl() const {
+  // A picture without alpha drawn over the whole client area hides the
+  // form's colour: no need to paint it first.
+  const auto* view = controls_.empty() ? nullptr : dynamic_cast<const TPictureView*>(controls_.front().control.get());
+  const TPngImage* picture = view != nullptr ? view->Picture().Graphic() : nullptr;
+  if (picture == nullptr || picture->HasAlpha() || view->Left() > 0 || view->Top() > 0) return false;
+  const long long right = static_cast<long long>(view->Left()) + std::min(view->Width(), picture->Width());
+  const long long bottom = static_cast<long long>(view->Top()) + std::min(view->Height(), picture->Height());
+  return right >= clientWidth_ && bottom >= clientHeight_;
 }
 
 void TForm::PresentRect(int left, int top, int width, int height) {
@@ -396,6 +446,9 @@ void TForm::HandleEvent(const platform::WindowEvent& event) {
     case Type::Close:
       Close();
       return;
+    case Type::ScaleChanged:
+      ChangeScale();
+      return;
     case Type::KeyDown:
       HandleKeyDown(event);
       return;
@@ -455,7 +508,7 @@ void TForm::SetFocusedControl(TControl* control) {
   CancelKeyPress();
   TControl* previous = focused_;
   focused_ = control;
-  if (cuesShown_ && visible_) {
+  if (cuesShown_ && visible_ && !layingOut_ && !showing_) {
     // The ring moves: both places show what they are now.
     Compose();
     if (previous != nullptr) RepaintArea(*previous);
@@ -513,6 +566,13 @@ void TForm::MoveFocusToward(platform::KeyCode arrow) {
     long long CentreY2() const { return top + bottom; }
   };
   const TEdges from(*focused_);
+  // A scaled layout has each edge rounded to a whole pixel, by up to half a
+  // pixel: of two controls whose centres lie as far off the focused one's
+  // at 96 dpi, one may then lie a pixel nearer (two in the doubled centres
+  // below). That much counts as a tie, so that an arrow reaches what it
+  // reaches at 100 %. Gaps need no such allowance: they are measured from
+  // the same edge, and rounding keeps the order of edges.
+  const long long acrossSlack = scale_.IsIdentity() ? 0 : 2;
   TControl* best = nullptr;
   long long bestGap = 0;
   long long bestAcross = 0;
@@ -548,7 +608,7 @@ void TForm::MoveFocusToward(platform::KeyCode arrow) {
     }
     if (gap < 0 || !overlaps) continue;
     across = across < 0 ? -across : across;
-    if (best == nullptr || gap < bestGap || (gap == bestGap && across < bestAcross)) {
+    if (best == nullptr || gap < bestGap || (gap == bestGap && across < bestAcross - acrossSlack)) {
       best = control;
       bestGap = gap;
       bestAcross = across;

@@ -38,8 +38,11 @@
 // - Tab and Shift+Tab move it to the next / previous control that can take
 //   it, in tab order (TabOrder, then creation order), and round. An arrow
 //   key moves it to the nearest such control that lies wholly beyond the
-//   focused one's edge on that side and overlaps it across that direction
-//   (ties go to the first in tab order); where there is none it stays.
+//   focused one's edge on that side and overlaps it across that direction,
+//   of two as near the one whose centre lies nearer across (ties go to the
+//   first in tab order; at a scale other than 100 % centres within the
+//   rounding of the scaled layout, one pixel, count as a tie); where there
+//   is none it stays.
 // - Enter activates the focused control at once (TControl::PerformClick).
 //   Space presses it (TControl::PerformKeyPress: a button shows its pressed
 //   picture) and activates it when it comes up, as a push button does: the
@@ -56,8 +59,9 @@
 // - Focus cues: none until the first key goes down in this run (any key
 //   that reaches the window); from then on the focused control wears the
 //   focus ring, an outline in FocusRingColor drawn inside its bounds over
-//   what it painted (ui/FocusRing.h). A run that never sees a key shows
-//   exactly what the controls paint.
+//   what it painted (ui/FocusRing.h), as thick and as far inside as the
+//   form's Scale() makes the ring's 96-dpi metrics. A run that never sees a
+//   key shows exactly what the controls paint.
 //
 // Notifications (both run on the user-interface thread, after the change):
 // - OnFocusChange: after every move of the focus, with the control that
@@ -78,6 +82,16 @@
 // of the caption and of visibility, before the handlers above run. A
 // client's default action (an AccessibleAction event) gives the control the
 // focus, where it can take it, and raises its click as PerformClick does.
+//
+// Display scale: a form is drawn at the scale of its window's monitor
+// (Scale(), 1 to 3). The form itself scales nothing: whoever lays it out
+// turns the layout's 96-dpi lengths into device pixels with Scale()
+// (ui/Scale.h), at creation and again in OnScaleChanged, when the window
+// has moved to a monitor of another density; the form is then drawn again
+// whole, the focus ring at the new scale, and its accessible description
+// is sent again with the controls' new bounds. Everything else (input,
+// composing, the drag, the accessible bounds and hit tests) works in device
+// pixels at every scale.
 #pragma once
 
 #include <cstdint>
@@ -93,6 +107,7 @@
 #include "ui/Control.h"
 #include "ui/Font.h"
 #include "ui/PngImage.h"
+#include "ui/Scale.h"
 
 namespace ui {
 
@@ -167,8 +182,14 @@ class TForm : public RepaintSink {
 
   int ClientWidth() const { return clientWidth_; }
   int ClientHeight() const { return clientHeight_; }
-  // Resizes the client area and moves or sizes the anchored controls.
+  // Resizes the client area (and the window) and moves or sizes the
+  // anchored controls.
   void SetClientSize(int width, int height);
+
+  // The display scale the form is drawn at: its window's, from 1 to 3, as
+  // the platform reported it when the window was created or last moved to
+  // another monitor.
+  const TScale& Scale() const { return scale_; }
   TBorderStyle BorderStyle() const { return borderStyle_; }
 
   const std::u16string& Caption() const { return caption_; }
@@ -203,6 +224,10 @@ class TForm : public RepaintSink {
 
   TFormEvent OnCreate;
   TFormEvent OnShow;
+  // Raised when Scale() has changed (its window moved to a monitor of
+  // another density), to lay the form out again at the new scale. Nothing
+  // is drawn while it runs; the whole form is drawn after it.
+  TFormEvent OnScaleChanged;
 
   // Keyboard focus (rules above). SetFocusedControl takes null or a tab stop
   // of this form; anything else leaves the focus as it is.
@@ -241,7 +266,8 @@ class TForm : public RepaintSink {
   void HandleEvent(const platform::WindowEvent& event);
   void PaintPending();
 
-  // The composed client area as last presented or composed.
+  // The composed client area as last presented or composed (empty before
+  // the first composition).
   const TPngImage& Frame() const { return frame_; }
   // The control under a client point (topmost first), or null.
   TControl* ControlAt(int x, int y) const;
@@ -253,10 +279,13 @@ class TForm : public RepaintSink {
   };
 
   void Compose();
+  bool CoveredByBottomControl() const;
   void PresentRect(int left, int top, int width, int height);
   void UpdateHover();
   void SetHover(TControl* control);
   void DragMove();
+  void ChangeScale();
+  void TakePointerFromScreen();
   TShiftState ShiftFrom(const platform::WindowEvent& event) const;
   void HandleKeyDown(const platform::WindowEvent& event);
   void HandleKeyUp(const platform::WindowEvent& event);
@@ -285,8 +314,11 @@ class TForm : public RepaintSink {
   std::uint32_t color_ = clBtnFace;
   TFont font_;
   std::intptr_t tag_ = 0;
+  TScale scale_;
   bool visible_ = false;
   bool dirty_ = true;
+  bool layingOut_ = false;  // OnScaleChanged runs: nothing is drawn
+  bool showing_ = false;    // Show takes hover: nothing is drawn on its own
   TPngImage frame_;
 
   TControl* hover_ = nullptr;

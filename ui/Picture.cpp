@@ -2,8 +2,24 @@
 
 namespace ui {
 
+void TPicture::Resolve() const {
+  if (!make_) return;
+  auto make = std::move(make_);
+  make_ = nullptr;
+  auto image = std::make_unique<TPngImage>();
+  if (make(*image) && !image->Empty()) image_ = std::move(image);
+}
+
+void TPicture::AssignDeferred(std::function<bool(TPngImage&)> make) {
+  image_.reset();
+  make_ = std::move(make);
+  Changed();
+}
+
 void TPicture::Assign(const TPicture& other) {
   if (&other != this) {
+    other.Resolve();
+    make_ = nullptr;
     if (other.image_ != nullptr) {
       image_ = std::make_unique<TPngImage>(*other.image_);
     } else {
@@ -14,6 +30,7 @@ void TPicture::Assign(const TPicture& other) {
 }
 
 void TPicture::Assign(const TPngImage& image) {
+  make_ = nullptr;
   if (&image != image_.get()) {
     if (image.Empty()) {
       image_.reset();
@@ -25,6 +42,7 @@ void TPicture::Assign(const TPngImage& image) {
 }
 
 void TPicture::Clear() {
+  make_ = nullptr;
   image_.reset();
   Changed();
 }
@@ -32,6 +50,7 @@ void TPicture::Clear() {
 bool TPicture::LoadFromFile(const std::string& path, std::string* error) {
   auto image = std::make_unique<TPngImage>();
   if (!image->LoadFromFile(path, error)) return false;
+  make_ = nullptr;
   image_ = std::move(image);
   Changed();
   return true;
@@ -40,6 +59,7 @@ bool TPicture::LoadFromFile(const std::string& path, std::string* error) {
 bool TPicture::LoadFromBytes(const std::uint8_t* data, std::size_t size, std::string* error) {
   auto image = std::make_unique<TPngImage>();
   if (!image->LoadFromBytes(data, size, error)) return false;
+  make_ = nullptr;
   image_ = std::move(image);
   Changed();
   return true;

@@ -1,4 +1,6 @@
-// An owned holder of at most one image, with a change notification.
+// An owned holder of at most one image, with a change notification. The
+// image may be made only when it is first asked for (AssignDeferred), so
+// that pictures nobody looks at yet cost nothing to load.
 #pragma once
 
 #include <functional>
@@ -15,16 +17,30 @@ class TPicture {
   TPicture(const TPicture&) = delete;
   TPicture& operator=(const TPicture&) = delete;
 
-  bool Empty() const { return image_ == nullptr; }
+  bool Empty() const { return image_ == nullptr && !make_; }
+  // Whether the image of AssignDeferred is still to be made.
+  bool Deferred() const { return static_cast<bool>(make_); }
   // The held image, or null when the holder is empty. Writing through the
   // pointer changes the pixels without announcing anything.
-  TPngImage* Graphic() { return image_.get(); }
-  const TPngImage* Graphic() const { return image_.get(); }
-  int Width() const { return image_ ? image_->Width() : 0; }
-  int Height() const { return image_ ? image_->Height() : 0; }
+  TPngImage* Graphic() {
+    Resolve();
+    return image_.get();
+  }
+  const TPngImage* Graphic() const {
+    Resolve();
+    return image_.get();
+  }
+  int Width() const { return Graphic() ? image_->Width() : 0; }
+  int Height() const { return Graphic() ? image_->Height() : 0; }
 
   // Copy the other holder's image (or emptiness), then announce.
   void Assign(const TPicture& other);
+  // Holds the image that `make` makes, made when the image is first asked
+  // for (Graphic, Width, Height, or a copy into another holder), not now;
+  // announces now, and nothing when the image is made. Until then the
+  // holder counts as holding an image; when `make` fails (returns false or
+  // an empty image) it is empty from then on.
+  void AssignDeferred(std::function<bool(TPngImage&)> make);
   // Copy `image` (an empty image empties the holder), then announce.
   void Assign(const TPngImage& image);
   void Clear();
@@ -37,8 +53,10 @@ class TPicture {
 
  private:
   void Changed();
+  void Resolve() const;
 
-  std::unique_ptr<TPngImage> image_;
+  mutable std::unique_ptr<TPngImage> image_;
+  mutable std::function<bool(TPngImage&)> make_;  // set while the image is still to be made
 };
 
 }  // namespace ui

@@ -21,6 +21,11 @@ class XScreenProbe final : public ScreenProbe {
     return static_cast<std::uint32_t>(pixel & 0xFFFFFFu);
   }
 
+  void Size(int& width, int& height) override {
+    width = DisplayWidth(display_, DefaultScreen(display_));
+    height = DisplayHeight(display_, DefaultScreen(display_));
+  }
+
  private:
   Display* display_;
 };

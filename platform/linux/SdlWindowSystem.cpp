@@ -5,12 +5,14 @@
 // - click-through on focus: a press right after the pointer enters counts;
 // - no quit on closing the last window: a close request is the form's to
 //   handle; SDL_QUIT then means a signal (SIGINT, SIGTERM).
-// Four things are asked of Xlib directly: where the pointer is on the screen
+// Five things are asked of Xlib directly: where the pointer is on the screen
 // (SDL's global mouse state is cached while a button is held), which keys
 // are down (SDL forgets them whenever the window loses the keyboard), what
 // happens when the connection to the display is lost (the process ends
-// quietly with exit code 0, as every other end of the launcher does), and
-// that SDL's wake-up of a window being destroyed is no fatal error.
+// quietly with exit code 0, as every other end of the launcher does), that
+// SDL's wake-up of a window being destroyed is no fatal error, and the
+// resource Xft.dpi, one source of the display scale (SDL 2.26 scales nothing
+// on X11, and SDL_GetDisplayDPI fails on Xvfb).
 //
 // Keys: SDL_KEYDOWN / SDL_KEYUP, with no text input. SDL's own repeat flag
 // only knows presses it saw since the window last took the keyboard, so the
@@ -25,6 +27,7 @@
 #include "platform/WindowSystem.h"
 
 #include "platform/Accessibility.h"
+#include "platform/DisplayScale.h"
 #include "platform/TextEncoding.h"
 
 #include "platform/linux/AtkAccessibility.h"
@@ -43,6 +46,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -76,8 +80,8 @@ int FollowedKey(SDL_Keycode key) {
 
 class SdlWindow final : public NativeWindow {
  public:
-  SdlWindow(SDL_Window* window, SDL_Cursor* arrow, SDL_Cursor* hand, std::set<SDL_Window*>& registry)
-      : window_(window), arrow_(arrow), hand_(hand), registry_(registry) {
+  SdlWindow(SDL_Window* window, SDL_Cursor* arrow, SDL_Cursor* hand, double scale, std::set<SDL_Window*>& registry)
+      : window_(window), arrow_(arrow), hand_(hand), scale_(scale), registry_(registry) {
     registry_.insert(window);
   }
   ~SdlWindow() override {
@@ -94,7 +98,10 @@ class SdlWindow final : public NativeWindow {
 
   std::uint32_t Id() const override { return SDL_GetWindowID(window_.get()); }
 
-  void Show() override { SDL_ShowWindow(window_.get()); }
+  void Show() override {
+    shown_ = true;
+    SDL_ShowWindow(window_.get());
+  }
   void Hide() override { SDL_HideWindow(window_.get()); }
 
   void SetTitle(std::u16string_view title) override {
@@ -158,6 +165,14 @@ class SdlWindow final : public NativeWindow {
   bool PointerOnScreen(int& x, int& y) const override { return x11::PointerOnScreen(window_.get(), x, y); }
   void Move(int x, int y) override { SDL_SetWindowPosition(window_.get(), x, y); }
 
+  void SetClientSize(int width, int height) override {
+    SDL_SetWindowSize(window_.get(), std::max(1, width), std::max(1, height));
+    // SDL centred the window at creation for the size it had then.
+    if (!shown_) SDL_SetWindowPosition(window_.get(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  }
+
+  double DisplayScale() const override { return scale_; }
+
   void SetCursor(CursorShape shape) override {
     SDL_Cursor* cursor = shape == CursorShape::Hand ? hand_ : arrow_;
     if (cursor != nullptr && SDL_GetCursor() != cursor) SDL_SetCursor(cursor);
@@ -167,6 +182,8 @@ class SdlWindow final : public NativeWindow {
   std::unique_ptr<SDL_Window, WindowDeleter> window_;
   SDL_Cursor* arrow_;  // owned by the window system
   SDL_Cursor* hand_;
+  double scale_;
+  bool shown_ = false;
   std::set<SDL_Window*>& registry_;  // the window system's live windows
   std::unique_ptr<atk::AtkWindow> accessible_;  // goes before the window
 };
@@ -236,7 +253,8 @@ class SdlWindowSystem final : public WindowSystem {
     SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                           params.clientWidth, params.clientHeight, flags);
     if (window == nullptr) return nullptr;
-    auto created = std::make_unique<SdlWindow>(window, arrow_.get(), hand_.get(), windows_);
+    if (!scale_) scale_ = Scale(window);
+    auto created = std::make_unique<SdlWindow>(window, arrow_.get(), hand_.get(), *scale_, windows_);
     const std::uint32_t id = SDL_GetWindowID(window);
     atk::AtkWindow::Hooks hooks;
     hooks.screenRect = [window] {
@@ -341,6 +359,16 @@ class SdlWindowSystem final : public WindowSystem {
       (void)!::write(fd, &one, sizeof one);
     }
     return 0;
+  }
+
+  // The display scale of every window, read once (with the first window: the
+  // resource database comes with the display's connection).
+  static double Scale(SDL_Window* window) {
+    DisplayScaleSources sources;
+    if (const char* value = SDL_getenv("VIDORRA_SCALE")) sources.vidorraScale = value;
+    if (const char* value = SDL_getenv("GDK_SCALE")) sources.gdkScale = value;
+    sources.xftDpi = x11::ResourceValue(window, "Xft.dpi", "Xft.Dpi");
+    return DisplayScaleFrom(sources);
   }
 
   // Once, at the first wait: serve the windows to screen readers if an
@@ -489,6 +517,7 @@ class SdlWindowSystem final : public WindowSystem {
   std::uint64_t lastTimer_ = 0;
   std::map<std::uint64_t, SDL_TimerID> timers_;
   bool pointerInside_ = false;
+  std::optional<double> scale_;
   std::unique_ptr<atk::AtkAccessibility> accessibility_ = std::make_unique<atk::AtkAccessibility>();
   bool accessibilityTried_ = false;
   std::deque<WindowEvent> posted_;    // requests of screen readers, waiting for the loop

@@ -4,8 +4,13 @@
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
+#include <X11/Xresource.h>
 #include <X11/keysym.h>
 #include <unistd.h>
+
+#include <cstring>
+#include <memory>
+#include <type_traits>
 
 namespace platform::x11 {
 namespace {
@@ -71,6 +76,27 @@ bool SetWindowIcons(SDL_Window* window, const std::vector<unsigned long>& cardin
                   reinterpret_cast<const unsigned char*>(cardinals.data()), static_cast<int>(cardinals.size()));
   XFlush(display);
   return true;
+}
+
+std::optional<std::string> ResourceValue(SDL_Window* window, const char* name, const char* className) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return std::nullopt;
+  const char* resources = XResourceManagerString(info.info.x11.display);
+  if (resources == nullptr) return std::nullopt;
+  XrmInitialize();
+  struct DatabaseDeleter {
+    void operator()(XrmDatabase database) const { XrmDestroyDatabase(database); }
+  };
+  const std::unique_ptr<std::remove_pointer_t<XrmDatabase>, DatabaseDeleter> database(
+      XrmGetStringDatabase(resources));
+  if (!database) return std::nullopt;
+  char* type = nullptr;
+  XrmValue value{0, nullptr};
+  if (XrmGetResource(database.get(), name, className, &type, &value) == False || value.addr == nullptr)
+    return std::nullopt;
+  // The value's size counts its terminating zero, when it has one.
+  return std::string(value.addr, strnlen(value.addr, value.size));
 }
 
 bool KeysDown(SDL_Window* window, std::span<const std::int32_t> keys, std::uint32_t& down) {

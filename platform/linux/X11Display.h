@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 struct SDL_Window;
@@ -20,6 +22,12 @@ bool PointerOnScreen(SDL_Window* window, int& x, int& y);
 // width * height ARGB pixels, for each size in turn). False when SDL runs on
 // another driver.
 bool SetWindowIcons(SDL_Window* window, const std::vector<unsigned long>& cardinals);
+
+// The value of the resource `name` (class `className`) in the X resource
+// database of `window`'s display, as the server's RESOURCE_MANAGER property
+// held it when SDL connected (what xrdb -merge leaves); nothing when it is
+// not set or SDL runs on another driver.
+std::optional<std::string> ResourceValue(SDL_Window* window, const char* name, const char* className);
 
 // Which of `keys` (SDL key codes of keys that every layout has in one
 // place: Tab, Return, the arrows, ...) are down on the keyboard now, asked of

@@ -12,6 +12,11 @@ namespace platform::windows {
 
 namespace {
 
+// IAccessible's GUID from the header itself: the x86_64 liboleacc.a has a
+// code thunk under the name IID_IAccessible, and which definition a program
+// gets would depend on where its link line puts oleacc and uuid.
+const IID kIidAccessible = __uuidof(IAccessible);
+
 // A child id of a VARIANT: CHILDID_SELF, or 1..count. -1 when it names
 // nothing here.
 long ChildId(const VARIANT& id, std::size_t count) {
@@ -66,7 +71,7 @@ class AccessibleClient final : public IAccessible {
   // IUnknown.
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, IID_IAccessible)) {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, kIidAccessible)) {
       *out = static_cast<IAccessible*>(this);
       AddRef();
       return S_OK;
@@ -330,7 +335,7 @@ bool WindowAccessibility::Answer(WPARAM wParam, LPARAM lParam, LRESULT& result) 
     client_ = new AccessibleClient(window_, tree_, activate_);
   }
   // A reference for the client to take up, or an error (negative).
-  result = ::LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(client_));
+  result = ::LresultFromObject(kIidAccessible, wParam, static_cast<IAccessible*>(client_));
   return result > 0;
 }
 

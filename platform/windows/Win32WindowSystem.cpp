@@ -8,6 +8,14 @@
 // messages until the queue holds one. One-shot timers are window timers of a
 // message-only window that each stop themselves at their first tick.
 //
+// Display scale: the process is aware of each monitor's density (the
+// program's manifest says so; where the system did not apply it, Open asks
+// at run time), so Windows never enlarges a window: the form draws at the
+// window's DPI (GetDpiForWindow, or the screen's LOGPIXELSX) itself. When a
+// window moves to a monitor of another density, WM_DPICHANGED places it in
+// the rectangle Windows suggests and tells the form, which lays itself out
+// again and sets its client size.
+//
 // Keys come from WM_KEYDOWN / WM_KEYUP and their WM_SYS* forms (a key with
 // Alt held); characters (WM_CHAR) are not used. Alt+F4 is left to the
 // system: DefWindowProcW turns it into SC_CLOSE and so WM_CLOSE, which
@@ -157,6 +165,8 @@ class Win32Window final : public NativeWindow {
 
   bool Create(const WindowParams& params);
   HWND Hwnd() const { return window_.get(); }
+  void SetClientSize(int width, int height) override;
+  double DisplayScale() const override { return static_cast<double>(dpi_) / 96.0; }
 
   std::uint32_t Id() const override { return id_; }
   void Show() override;
@@ -203,11 +213,12 @@ class Win32Window final : public NativeWindow {
   HCURSOR CursorHandle() const { return ::LoadCursorW(nullptr, cursor_ == CursorShape::Hand ? IDC_HAND : IDC_ARROW); }
   void Queue(WindowEvent::Type type, WPARAM wParam, LPARAM lParam, std::uint8_t button = WindowEvent::Left);
   void Centre();
+  void FitBufferToClient();
 
   Win32WindowSystem& system_;
   std::uint32_t id_;
   WindowTarget target_{this, nullptr};
-  BackBuffer buffer_;
+  std::unique_ptr<BackBuffer> buffer_;
   IconHolder icon_;
   IconHolder smallIcon_;
   std::unique_ptr<windows::WindowAccessibility> accessibility_;  // disconnected before the window goes
@@ -215,6 +226,7 @@ class Win32Window final : public NativeWindow {
   CursorShape cursor_ = CursorShape::Arrow;
   bool shownOnce_ = false;
   bool pointerInside_ = false;  // a WM_MOUSELEAVE is being tracked
+  unsigned dpi_ = 96;           // the window's density, as last told
 };
 
 class Win32WindowSystem final : public WindowSystem {
@@ -406,7 +418,52 @@ HICON ProgramIcon(int size) {
   return static_cast<HICON>(::LoadImageW(module, name, IMAGE_ICON, size, size, LR_SHARED));
 }
 
+// An entry point of `module`, looked up by name; null when it has none.
+template <class Function>
+Function Entry(HMODULE module, const char* name) {
+  if (module == nullptr) return nullptr;
+  // GetProcAddress answers with a generic function pointer.
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+// Makes the process aware of the display scale when it came up unaware,
+// asking for per-monitor awareness first, then for the system's scale.
+void BecomeDpiAware() {
+  const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+  // Vista and later; system or per-monitor awareness both answer yes.
+  if (const auto isAware = Entry<BOOL(WINAPI*)()>(user32, "IsProcessDPIAware"); isAware != nullptr && isAware())
+    return;
+  // Windows 10 1703 and later: v2, then v1 (1607 knows v1 only).
+  if (const auto setContext = Entry<BOOL(WINAPI*)(HANDLE)>(user32, "SetProcessDpiAwarenessContext")) {
+    const auto perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+    const auto perMonitor = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3));
+    if (setContext(perMonitorV2) || setContext(perMonitor)) return;
+  }
+  // Windows 8.1 and later.
+  if (const HMODULE shcore = ::LoadLibraryW(L"Shcore.dll")) {
+    const auto setAwareness = Entry<HRESULT(WINAPI*)(int)>(shcore, "SetProcessDpiAwareness");
+    constexpr int kProcessPerMonitorDpiAware = 2;
+    const bool done = setAwareness != nullptr && SUCCEEDED(setAwareness(kProcessPerMonitorDpiAware));
+    ::FreeLibrary(shcore);
+    if (done) return;
+  }
+  // Vista and later: the system's scale, the same on every monitor.
+  if (const auto setAware = Entry<BOOL(WINAPI*)()>(user32, "SetProcessDPIAware")) setAware();
+}
+
+// The density `window` is drawn at, in dots per inch.
+unsigned WindowDpi(HWND window) {
+  // Windows 10 1607 and later.
+  if (const auto getDpi = Entry<UINT(WINAPI*)(HWND)>(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")) {
+    if (const UINT dpi = getDpi(window); dpi != 0) return dpi;
+  }
+  const WindowDc screen(nullptr);
+  const int dpi = screen.Get() != nullptr ? ::GetDeviceCaps(screen.Get(), LOGPIXELSX) : 0;
+  return dpi > 0 ? static_cast<unsigned>(dpi) : 96;
+}
+
 bool Win32WindowSystem::Open(std::string& error) {
+  BecomeDpiAware();
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass;
   std::memset(&windowClass, 0, sizeof windowClass);
@@ -444,7 +501,8 @@ Win32Window::~Win32Window() {
 bool Win32Window::Create(const WindowParams& params) {
   const int width = std::max(1, params.clientWidth);
   const int height = std::max(1, params.clientHeight);
-  if (!buffer_.Create(width, height)) return false;
+  buffer_ = std::make_unique<BackBuffer>();
+  if (!buffer_->Create(width, height)) return false;
   const DWORD style = params.borderless ? WS_POPUP : (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
   // Without a taskbar button: a tool window.
   const DWORD exStyle = params.taskbarButton ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW;
@@ -454,6 +512,8 @@ bool Win32Window::Create(const WindowParams& params) {
                                   bounds.bottom - bounds.top, nullptr, nullptr, ::GetModuleHandleW(nullptr),
                                   &target_));
   if (!window_) return false;
+  // Created at (0, 0): on the primary monitor, where the first show centres it.
+  dpi_ = WindowDpi(window_.get());
   accessibility_ = std::make_unique<windows::WindowAccessibility>(window_.get(), system_.Apartment(), [this](int child) {
     WindowEvent event;
     event.type = WindowEvent::Type::AccessibleAction;
@@ -462,6 +522,33 @@ bool Win32Window::Create(const WindowParams& params) {
     system_.Push(event);
   });
   return true;
+}
+
+void Win32Window::SetClientSize(int width, int height) {
+  const HWND window = window_.get();
+  RECT bounds{0, 0, std::max(1, width), std::max(1, height)};
+  ::AdjustWindowRectEx(&bounds, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
+  // WM_SIZE fits the buffer to the new client area.
+  ::SetWindowPos(window, nullptr, 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Window::FitBufferToClient() {
+  RECT client;
+  if (!::GetClientRect(window_.get(), &client)) return;
+  const int width = std::max<int>(1, client.right - client.left);
+  const int height = std::max<int>(1, client.bottom - client.top);
+  if (buffer_ && buffer_->Width() == width && buffer_->Height() == height) return;
+  auto resized = std::make_unique<BackBuffer>();
+  if (!resized->Create(width, height)) return;
+  // What was presented stays where it was until the next Present.
+  if (buffer_) {
+    const int rows = std::min(height, buffer_->Height());
+    const auto bytes = static_cast<std::size_t>(std::min(width, buffer_->Width())) * 4;
+    for (int y = 0; y < rows; ++y) std::memcpy(resized->Row(y), buffer_->Row(y), bytes);
+  }
+  buffer_ = std::move(resized);
 }
 
 void Win32Window::Centre() {
@@ -555,12 +642,12 @@ void Win32Window::Present(const FrameView& frame, const PixelRect& rect) {
   if (frame.rgb == nullptr) return;
   const int left = std::max(0, rect.left);
   const int top = std::max(0, rect.top);
-  const int right = std::min({rect.left + rect.width, frame.width, buffer_.Width()});
-  const int bottom = std::min({rect.top + rect.height, frame.height, buffer_.Height()});
+  const int right = std::min({rect.left + rect.width, frame.width, buffer_->Width()});
+  const int bottom = std::min({rect.top + rect.height, frame.height, buffer_->Height()});
   if (left >= right || top >= bottom) return;
   for (int y = top; y < bottom; ++y) {
     const std::uint8_t* source = frame.rgb + y * frame.stride + 3 * left;
-    std::uint8_t* target = buffer_.Row(y) + 4 * left;
+    std::uint8_t* target = buffer_->Row(y) + 4 * left;
     for (int x = left; x < right; ++x, source += 3, target += 4) {
       target[0] = source[2];
       target[1] = source[1];
@@ -573,7 +660,7 @@ void Win32Window::Present(const FrameView& frame, const PixelRect& rect) {
   ::GdiFlush();
   const WindowDc dc(window_.get());
   if (dc.Get() == nullptr) return;
-  ::BitBlt(dc.Get(), left, top, right - left, bottom - top, buffer_.Dc(), left, top, SRCCOPY);
+  ::BitBlt(dc.Get(), left, top, right - left, bottom - top, buffer_->Dc(), left, top, SRCCOPY);
   ::GdiFlush();
 }
 
@@ -648,9 +735,27 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       const HDC dc = ::BeginPaint(window, &paint);
       if (dc != nullptr) {
         const RECT& r = paint.rcPaint;
-        ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, buffer_.Dc(), r.left, r.top, SRCCOPY);
+        ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, buffer_->Dc(), r.left, r.top, SRCCOPY);
       }
       ::EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED) FitBufferToClient();
+      return 0;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another density (or the density changed):
+      // take the rectangle Windows suggests, then let the form lay itself
+      // out at the new scale.
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      if (suggested != nullptr)
+        ::SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      if (LOWORD(wParam) != 0) dpi_ = LOWORD(wParam);
+      WindowEvent event;
+      event.type = Type::ScaleChanged;
+      event.window = id_;
+      system_.Push(event);
       return 0;
     }
     case WM_KEYDOWN:

@@ -3,11 +3,18 @@
 //
 // Each test starts its own X server on a free display and lays out its own
 // install folder. SDL is held to the x11 driver: when X cannot be reached
-// the tests fail instead of passing with no window.
+// the tests fail instead of passing with no window. The launcher's display
+// scale comes from the environment and the X resources the tests set; the
+// tests' own environment gives it none.
 #include "ChildProcess.h"
+#include "FakeWindowSystem.h"
+#include "launcher/MainFrm.h"
 #include "standins/StandinLog.h"
+#include "ui/Application.h"
 #include "ui/FocusRing.h"
 #include "ui/PngImage.h"
+#include "ui/Resample.h"
+#include "ui/Scale.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +25,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -105,12 +115,13 @@ class TBackgroundProcess {
 // arrives.
 class TXServer {
  public:
-  explicit TXServer(const fs::path& scratch) {
+  // -noreset: the X resources set with xrdb stay when their client ends.
+  TXServer(const fs::path& scratch, int width, int height) {
     int fds[2];
     if (pipe(fds) != 0) return;
     const std::string fd = std::to_string(fds[1]);
     const std::vector<std::string> argv = {"/usr/bin/Xvfb", "-displayfd", fd, "-screen", "0",
-                                           std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24",
+                                           std::to_string(width) + "x" + std::to_string(height) + "x24",
                                            "-nolisten", "tcp", "-br", "-nocursor", "-noreset"};
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -197,7 +208,7 @@ class MainWindowE2E : public ::testing::Test {
                   (root_ / "install").string()},
                  testing_support::EnvironmentWith({}), root_ / "scratch");
     ASSERT_TRUE(installed.exited && installed.exitCode == 0) << installed.out << installed.err;
-    server_ = std::make_unique<TXServer>(root_ / "scratch");
+    server_ = std::make_unique<TXServer>(root_ / "scratch", screenWidth_, screenHeight_);
     ASSERT_FALSE(server_->Display().empty()) << "Xvfb did not start";
   }
 
@@ -209,12 +220,16 @@ class MainWindowE2E : public ::testing::Test {
   }
 
   std::vector<std::string> Environment(const std::optional<std::string>& action) const {
-    return testing_support::EnvironmentWith({{"DISPLAY", server_->Display()},
-                                             {"SDL_VIDEODRIVER", "x11"},
-                                             {"WAYLAND_DISPLAY", std::nullopt},
-                                             {"TAVREL_DIR", state_.string()},
-                                             {"TAVREL_ACTION", action},
-                                             {"LSAN_OPTIONS", "print_suppressions=0:suppressions=" VIDORRA_LSAN_SUPPRESSIONS}});
+    std::map<std::string, std::optional<std::string>> changes = {
+        {"DISPLAY", server_->Display()},
+        {"SDL_VIDEODRIVER", "x11"},
+        {"WAYLAND_DISPLAY", std::nullopt},
+        {"TAVREL_DIR", state_.string()},
+        {"TAVREL_ACTION", action},
+        {"LSAN_OPTIONS", "print_suppressions=0:suppressions=" VIDORRA_LSAN_SUPPRESSIONS},
+        {"VIDORRA_SCALE", scale_.vidorra},
+        {"GDK_SCALE", scale_.gdk}};
+    return testing_support::EnvironmentWith(changes);
   }
 
   // Starts the launcher with one argument, so that it asks the
@@ -326,10 +341,18 @@ class MainWindowE2E : public ::testing::Test {
     Xdo({"click", "1"});
   }
 
+  // The display scale's sources in the launcher's environment (none unless
+  // a test sets them).
+  struct TScaleEnvironment {
+    std::optional<std::string> vidorra, gdk;
+  };
+
   fs::path root_, install_, state_;
   std::unique_ptr<TXServer> server_;
   std::unique_ptr<TBackgroundProcess> launcher_;
   int x_ = -1, y_ = -1, width_ = 0, height_ = 0;
+  int screenWidth_ = kScreenWidth, screenHeight_ = kScreenHeight;
+  TScaleEnvironment scale_;
 };
 
 TEST_F(MainWindowE2E, ShowsCentredBorderlessWithTheBackgroundAndTheFourNormalPictures) {
@@ -748,6 +771,270 @@ TEST_F(MainWindowE2E, TheCloseButtonEndsTheProcessWithExitCodeZero) {
   std::ostringstream text;
   text << out.rdbuf();
   EXPECT_EQ(text.str(), "");
+}
+
+// ---------------------------------------------------------------- display scale
+
+// The frame the launcher's own code composes off-screen at `scale` (a window
+// system without a display), with the pointer at client point `pointer`
+// when given, and the left button held there when `pressed`.
+ui::TPngImage ComposedFrame(double scale, std::optional<std::pair<int, int>> pointer = std::nullopt,
+                            bool pressed = false) {
+  auto* fake = new testsupport::FakeWindowSystem;
+  fake->scale = scale;
+  ui::TApplication app{std::unique_ptr<platform::WindowSystem>(fake)};
+  auto* form = app.CreateForm<launcher::TfrmMain>(launcher::TLauncherPaths{u"/nowhere/VidorraMain", u"/nowhere/"});
+  form->Show();
+  using Type = platform::WindowEvent::Type;
+  if (pointer) fake->Mouse(Type::MouseMove, form->WindowId(), pointer->first, pointer->second);
+  if (pointer && pressed) fake->Mouse(Type::MouseDown, form->WindowId(), pointer->first, pointer->second);
+  while (!fake->queue.empty()) app.HandleMessage();
+  return fake->windows.at(form->WindowId())->screen;
+}
+
+TRect Scaled(double scale, const TRect& r) {
+  const ui::TRect b = ui::TScale::FromFactor(scale).Bounds(r.left, r.top, r.width, r.height);
+  return {b.left, b.top, b.width, b.height};
+}
+std::pair<int, int> Centre(const TRect& r) { return {r.left + r.width / 2, r.top + r.height / 2}; }
+
+// The mean of |a - b| over every colour byte, and how many pixels differ in
+// some byte by more than `far`.
+struct TDifference {
+  double mean = 0;
+  long long farPixels = 0;
+};
+TDifference Difference(const ui::TPngImage& a, const ui::TPngImage& b, int far) {
+  TDifference d;
+  long long sum = 0;
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x) {
+      int most = 0;
+      for (int c = 0; c < 3; ++c) {
+        const int diff = std::abs(a.ColourRow(y)[3 * x + c] - b.ColourRow(y)[3 * x + c]);
+        sum += diff;
+        most = std::max(most, diff);
+      }
+      if (most > far) ++d.farPixels;
+    }
+  d.mean = static_cast<double>(sum) / (3.0 * a.Width() * a.Height());
+  return d;
+}
+
+// Sharpness: the mean squared step between neighbouring pixels' luma-ish
+// sums. Enlarging a picture by two with any smooth filter (bilinear, cubic,
+// Lanczos) at least halves it against a picture drawn at that size; a
+// picture enlarged by repeating pixels keeps it but has no detail inside
+// its 2 x 2 blocks, which Detail measures.
+double Sharpness(const ui::TPngImage& image) {
+  const auto level = [&](int x, int y) {
+    const std::uint8_t* p = image.ColourRow(y) + 3 * x;
+    return (p[0] + p[1] + p[2]) / 3.0;
+  };
+  double sum = 0;
+  for (int y = 0; y + 1 < image.Height(); ++y)
+    for (int x = 0; x + 1 < image.Width(); ++x) {
+      const double dx = level(x + 1, y) - level(x, y), dy = level(x, y + 1) - level(x, y);
+      sum += dx * dx + dy * dy;
+    }
+  return sum / (static_cast<double>(image.Width() - 1) * (image.Height() - 1));
+}
+// The mean distance of each pixel from the mean of its 2 x 2 block.
+double Detail(const ui::TPngImage& image) {
+  const ui::TPngImage blocks = ui::ReduceAreaAverage(image, image.Width() / 2, image.Height() / 2);
+  long long sum = 0;
+  for (int y = 0; y < blocks.Height() * 2; ++y)
+    for (int x = 0; x < blocks.Width() * 2; ++x)
+      for (int c = 0; c < 3; ++c) sum += std::abs(image.ColourRow(y)[3 * x + c] - blocks.ColourRow(y / 2)[3 * (x / 2) + c]);
+  return static_cast<double>(sum) / (3.0 * blocks.Width() * 2 * blocks.Height() * 2);
+}
+
+// A screen that holds the launcher at 200 % (1716 x 1036).
+class ScaledMainWindowE2E : public MainWindowE2E {
+ protected:
+  ScaledMainWindowE2E() {
+    screenWidth_ = 1920;
+    screenHeight_ = 1200;
+  }
+
+  // Loads `resources` into the X resource database, as desktop settings
+  // do (empty: none).
+  void SetResources(const std::string& resources) {
+    const TChildResult removed = Tool({"/usr/bin/xrdb", "-remove"});
+    ASSERT_TRUE(removed.exited && removed.exitCode == 0) << removed.err;
+    if (resources.empty()) return;
+    const fs::path file = root_ / "scratch" / "resources";
+    std::ofstream(file) << resources << "\n";
+    const TChildResult merged = Tool({"/usr/bin/xrdb", "-nocpp", "-merge", file.string()});
+    ASSERT_TRUE(merged.exited && merged.exitCode == 0) << merged.err;
+  }
+
+  // Ends the running launcher with SIGTERM and waits for it.
+  void EndLauncher() {
+    ::kill(launcher_->Pid(), SIGTERM);
+    ASSERT_TRUE(launcher_->WaitEnd(10s));
+    launcher_.reset();
+  }
+};
+
+TEST_F(ScaledMainWindowE2E, TheScaleComesFromVidorraScaleGdkScaleOrXftDpiAndBadValuesAreSkipped) {
+  struct TCase {
+    const char* what;
+    std::optional<std::string> vidorra, gdk;
+    std::string resources;
+    int width, height;
+  } const cases[] = {
+      {"VIDORRA_SCALE", "2", std::nullopt, "", 1716, 1036},
+      {"GDK_SCALE", std::nullopt, "2", "", 1716, 1036},
+      {"Xft.dpi", std::nullopt, std::nullopt, "Xft.dpi: 144", 1287, 777},
+      {"VIDORRA_SCALE before the others", "1.25", "2", "Xft.dpi: 192", 1073, 648},
+      {"bad VIDORRA_SCALE and GDK_SCALE skipped", "large", "1.5", "Xft.dpi: 144", 1287, 777},
+      {"every source bad", "0", "-2", "Xft.dpi: many", 858, 518},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetResources(c.resources);
+    scale_ = {c.vidorra, c.gdk};
+    StartLauncher();
+    ASSERT_TRUE(WaitForLauncherWindow());
+    EXPECT_EQ(width_, c.width);
+    EXPECT_EQ(height_, c.height);
+    EXPECT_EQ(x_, (screenWidth_ - c.width) / 2);
+    EXPECT_EQ(y_, (screenHeight_ - c.height) / 2);
+    // Between two picture sets (125 %) as at one of them: what the same code
+    // composes off-screen for that scale.
+    const double scale = c.width / 858.0;
+    EXPECT_TRUE(WaitShows(ComposedFrame(scale), {0, 0, c.width, c.height})) << "at " << scale;
+    EndLauncher();
+  }
+}
+
+// At 200 % the window shows the pictures drawn for 200 %: the screenshot is
+// the frame composed off-screen at that scale, it is not the 100 % frame
+// enlarged, and reduced by two (2 x 2 averages) it is the 100 % frame but
+// for small differences. Tolerance: the pictures of each scale are drawn
+// from the same shapes and text, each reduced from its own oversampled
+// drawing, so edges and text fall slightly differently within a pixel.
+// Measured on these pictures: a mean difference of 0.45 (of 255) per
+// colour byte, and 1014 of the 444444 pixels (0.23 %) more than 32 apart in
+// some byte, all on text and edges. Allowed: a mean of 1.5 and 1 % of the
+// pixels. A frame of another layout or of the wrong pictures is far off (a
+// button one pixel off moves every edge of it).
+TEST_F(ScaledMainWindowE2E, AtTwiceTheScaleTheWindowIsDrawnForItNotEnlarged) {
+  scale_.vidorra = "2";
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherWindow());
+  ASSERT_EQ(width_, 1716);
+  ASSERT_EQ(height_, 1036);
+  const ui::TPngImage twice = ComposedFrame(2.0);
+  ASSERT_TRUE(WaitShows(twice, {0, 0, 1716, 1036})) << Shows(twice, {0, 0, 1716, 1036}).message();
+  const ui::TPngImage shot = Screenshot(root_ / "scratch" / "shot-200.png");
+  const ui::TPngImage once = ComposedFrame(1.0);
+
+  const TDifference reduced = Difference(ui::ReduceAreaAverage(shot, 858, 518), once, 32);
+  EXPECT_LT(reduced.mean, 1.5);
+  EXPECT_LT(reduced.farPixels, 858 * 518 / 100);
+
+  // Not enlarged: detail inside 2 x 2 blocks (repeated pixels have none;
+  // measured 0.75 here), and the sharpness of a picture drawn at that size:
+  // measured 0.62 of the 100 % frame's; the 100 % frame enlarged by
+  // repeating pixels keeps about 0.5, by Lanczos 0.27, cubic 0.24,
+  // bilinear 0.16.
+  EXPECT_GT(Detail(shot), 0.4);
+  EXPECT_GT(Sharpness(shot), 0.42 * Sharpness(once));
+  ui::TPngImage repeated(1716, 1036, false);
+  for (int y = 0; y < 1036; ++y)
+    for (int x = 0; x < 1716; ++x)
+      std::memcpy(repeated.ColourRow(y) + 3 * x, once.ColourRow(y / 2) + 3 * (x / 2), 3);
+  EXPECT_EQ(Detail(repeated), 0.0) << "the measure sees an enlarged frame";
+
+  // The README's picture of the window at 200 %.
+  const fs::path copy = fs::path(VIDORRA_BUILD_DIR) / "screenshots" / "main-window-200.png";
+  fs::create_directories(copy.parent_path());
+  fs::copy_file(root_ / "scratch" / "shot-200.png", copy, fs::copy_options::overwrite_existing);
+}
+
+TEST_F(ScaledMainWindowE2E, AtTwiceTheScaleHoverClickDragAndCloseWorkAtTheScaledPlaces) {
+  scale_.gdk = "2";
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherWindow());
+  ASSERT_TRUE(WaitShows(ComposedFrame(2.0), {0, 0, 1716, 1036}));
+  const TRect cut = Scaled(2, kCut), close = Scaled(2, kClose);
+
+  // Hover on Cut's last pixel, then one pixel beyond it.
+  const std::pair<int, int> corner{cut.left + cut.width - 1, cut.top + cut.height - 1};
+  MoveTo(x_ + corner.first, y_ + corner.second);
+  EXPECT_TRUE(WaitShows(ComposedFrame(2.0, corner), cut));
+  MoveTo(x_ + corner.first + 1, y_ + corner.second);
+  EXPECT_TRUE(WaitShows(ComposedFrame(2.0), cut));
+
+  // Press and release in its middle: the pressed picture, then a click that
+  // starts the cutter.
+  MoveTo(x_ + Centre(cut).first, y_ + Centre(cut).second);
+  Xdo({"mousedown", "1"});
+  EXPECT_TRUE(WaitShows(ComposedFrame(2.0, Centre(cut), true), cut));
+  Xdo({"mouseup", "1"});
+  ASSERT_TRUE(WaitForLog("Snipwell"));
+  EXPECT_EQ(Log("Snipwell").back().fields.at("args"), "cut");
+  ASSERT_TRUE(EndStandin("Snipwell", 1));
+  MoveTo(5, 5);
+  ASSERT_TRUE(WaitForLauncherWindow());
+  EXPECT_TRUE(WaitShows(ComposedFrame(2.0), {0, 0, 1716, 1036}));
+
+  // A drag of the background: N device pixels of the pointer move the
+  // window N pixels.
+  const int startX = x_, startY = y_;
+  MoveTo(x_ + 120, y_ + 800);
+  Xdo({"mousedown", "1"});
+  MoveTo(x_ + 120 + 71, y_ + 800 - 43);
+  Xdo({"mouseup", "1"});
+  EXPECT_TRUE(WaitFor([&] { return WaitForLauncherWindow() && x_ == startX + 71 && y_ == startY - 43; }, 5s))
+      << "window at " << x_ - startX << "," << y_ - startY << " from its start";
+
+  // The close button at its scaled place.
+  Click(close);
+  ASSERT_TRUE(launcher_->WaitEnd(10s));
+  EXPECT_TRUE(WIFEXITED(launcher_->Status()));
+  EXPECT_EQ(WEXITSTATUS(launcher_->Status()), 0);
+}
+
+// The keyboard at 200 %, on a screen that holds the window.
+class ScaledKeyboardE2E : public KeyboardE2E {
+ protected:
+  ScaledKeyboardE2E() {
+    screenWidth_ = 1920;
+    screenHeight_ = 1200;
+    scale_.vidorra = "2";
+  }
+};
+
+// Tab puts the ring on Cut at its scaled place, 4 pixels thick and 6 inside
+// its edge (2 and 3 at 96 dpi); Enter starts the cutter, and the ring is on
+// Cut again when the launcher comes back.
+TEST_F(ScaledKeyboardE2E, TabThenEnterStartsTheCutterWithTheRingAtCutsScaledPlace) {
+  StartLauncher();
+  ASSERT_TRUE(WaitForLauncherWindow());
+  ASSERT_EQ(width_, 1716);
+  ASSERT_EQ(height_, 1036);
+  const TRect whole{0, 0, 1716, 1036};
+  const ui::TPngImage plain = ComposedFrame(2.0);
+  ASSERT_TRUE(WaitShows(plain, whole)) << Shows(plain, whole).message();
+  const TRect cut = Scaled(2, kCut);
+  ui::TPngImage ringed = plain;
+  ui::DrawFocusRing(ringed, cut.left, cut.top, cut.width, cut.height, 0x00FFFF, {4, 6});
+  FocusLauncher();
+  Keys({"Tab"});
+  EXPECT_TRUE(WaitShows(ringed, whole)) << Shows(ringed, whole).message();
+  const fs::path copy = fs::path(VIDORRA_BUILD_DIR) / "screenshots" / "focus-cut-200.png";
+  fs::create_directories(copy.parent_path());
+  fs::copy_file(root_ / "scratch" / "shot.png", copy, fs::copy_options::overwrite_existing);
+  Keys({"Return"});
+  ASSERT_TRUE(WaitForLog("Snipwell"));
+  EXPECT_EQ(Log("Snipwell")[0].fields.at("args"), "cut");
+  ASSERT_TRUE(EndStandin("Snipwell", 1));
+  ASSERT_TRUE(WaitForLauncherWindow());
+  EXPECT_TRUE(WaitShows(ringed, whole)) << "the focus is on the button that started it";
+  EXPECT_TRUE(Log("Vidorra").empty());
 }
 
 }  // namespace

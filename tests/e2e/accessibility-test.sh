@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# accessibility-test.sh MODE BUILD CMAKE
+# accessibility-test.sh MODE BUILD CMAKE [SCALE]
 #
 # The installed VidorraMain (laid out from the build folder BUILD with CMAKE)
-# under an Xvfb of its own, with screen readers' buses or without.
+# under an Xvfb of its own, with screen readers' buses or without; at the
+# display scale SCALE (VIDORRA_SCALE, 1 unless given), on a screen that
+# holds the window at that scale, every place on it scaled.
 #
 # MODE atspi: a private session bus (dbus-daemon) and accessibility bus
 #   (at-spi-bus-launcher; the address it leaves on the display's root window
@@ -19,10 +21,13 @@
 #   and holds no connection but those to the display.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-usage="usage: accessibility-test.sh atspi|no-bus BUILD CMAKE"
+usage="usage: accessibility-test.sh atspi|no-bus BUILD CMAKE [SCALE]"
 mode=${1:?$usage}
 build=$(realpath "${2:?$usage}")
 cmake=${3:?$usage}
+scale=${4:-1}
+# A point of the 96-dpi layout, in the window's device pixels.
+at() { awk -v v="$1" -v s="$scale" 'BEGIN { printf "%d", v * s + 0.5 }'; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vidorra-a11y.XXXXXX")
 xvfb_pid="" launcher_pid="" bus_pid="" bus_launcher_pid="" registry_pid=""
@@ -70,11 +75,13 @@ wait_for() {  # wait_for SECONDS COMMAND...: polls every 0.1 s
 
 # Xvfb on a display it picks (-displayfd), ready once it names it.
 mkfifo "$work/displayfd"
-Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp -br -noreset 4>"$work/displayfd" 2>"$work/xvfb.log" &
+screen="$(( $(at 858) > 1280 ? $(at 858) + 200 : 1280 ))x$(( $(at 518) > 1024 ? $(at 518) + 160 : 1024 ))"
+Xvfb -displayfd 4 -screen 0 "${screen}x24" -nolisten tcp -br -noreset 4>"$work/displayfd" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 read -r -t 20 number <"$work/displayfd" || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
 export DISPLAY=":$number" SDL_VIDEODRIVER=x11
-unset WAYLAND_DISPLAY AT_SPI_BUS_ADDRESS NO_AT_BRIDGE DBUS_SESSION_BUS_ADDRESS
+unset WAYLAND_DISPLAY AT_SPI_BUS_ADDRESS NO_AT_BRIDGE DBUS_SESSION_BUS_ADDRESS GDK_SCALE
+export VIDORRA_SCALE=$scale
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
@@ -106,7 +113,7 @@ end_standin() {
 # Clicks the close button and collects the exit status.
 close_launcher() {
   geometry
-  xdotool mousemove $((X + 844)) $((Y + 14)) click 1
+  xdotool mousemove $((X + $(at 844))) $((Y + $(at 14))) click 1
   wait_for 20 bash -c "! kill -0 $launcher_pid 2>/dev/null" || return 1
   status=0
   wait "$launcher_pid" || status=$?
@@ -136,7 +143,7 @@ case "$mode" in
       geometry
       # Its loop runs: the pictures are up once the hover shows, and a click
       # starts the cutter.
-      xdotool mousemove $((X + 428 + 85)) $((Y + 170 + 39)) click 1
+      xdotool mousemove $((X + $(at 513))) $((Y + $(at 209))) click 1
       check "a click starts the cutter" wait_for 20 log_count_is Snipwell "$run"
       check "the cutter ends" end_standin Snipwell "$run"
       check "the window comes back" wait_for 20 mapped
@@ -169,7 +176,8 @@ case "$mode" in
     # it all the same (the update check, a second after the first show).
     check "the timer ticks while the wait polls: the update check is installed" \
       wait_for 10 log_count_is InstallUpdateCheck 1
-    /usr/bin/python3 "$here/atspi-client.py" "$(window_id)" "$X" "$Y" "$log" || failures=$((failures + $?))
+    check "the window is $(at 858) x $(at 518)" test "$WIDTH x $HEIGHT" = "$(at 858) x $(at 518)"
+    /usr/bin/python3 "$here/atspi-client.py" "$(window_id)" "$X" "$Y" "$log" "$scale" || failures=$((failures + $?))
     # The registry, started by the accessibility bus, ends with it; its PID
     # is kept so that the clean-up can make sure.
     a11y=$(dbus-send --session --print-reply=literal --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress |
@@ -194,5 +202,5 @@ if ((failures > 0)); then
   echo "--- launcher's output"
   cat "$work/launcher.out" "$work/launcher.err" 2>/dev/null || true
 fi
-echo "accessibility-test $mode: $failures failed"
+echo "accessibility-test $mode at scale $scale: $failures failed"
 ((failures == 0))

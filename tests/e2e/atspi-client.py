@@ -1,15 +1,19 @@
 # A screen reader's view of the launcher over AT-SPI (Debian's pyatspi, for
 # /usr/bin/python3), driving the window with xdotool as a person would.
 #
-#   atspi-client.py WINDOW X Y LOG
+#   atspi-client.py WINDOW X Y LOG [SCALE]
 #
 # WINDOW is the launcher's X window, X and Y its client area's place on the
-# screen, LOG the stand-ins' Tavrel.log. Finds the application "Vidorra",
-# reads its frame and four push buttons, follows the focus and state events
+# screen, LOG the stand-ins' Tavrel.log, SCALE the launcher's display scale
+# (1 unless given: its layout's places are multiplied by it, each edge
+# rounded on its own). Finds the application "Vidorra", reads its frame
+# and four push buttons at their places in device pixels, follows the focus
+# and state events
 # through a keyboard focus move and a press, then performs the action of
 # 视频合并: the call must return within a second and the joiner start with
 # "join". One line per check ("ok ..." / "FAIL ..."); the exit status is the
 # number of failures.
+import math
 import subprocess
 import sys
 import time
@@ -18,7 +22,18 @@ import pyatspi
 from gi.repository import GLib
 
 window, origin_x, origin_y, log = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
+scale = float(sys.argv[5]) if len(sys.argv) > 5 else 1.0
 failures = 0
+
+
+def at(value):
+    """A coordinate of the 96-dpi layout in device pixels, as the launcher
+    rounds an edge."""
+    return math.floor(value * scale + 0.5)
+
+
+def scaled(left, top, width, height):
+    return at(left), at(top), at(left + width) - at(left), at(top + height) - at(top)
 
 
 def check(what, ok, detail=""):
@@ -98,6 +113,7 @@ for button, (name, description, (left, top, width, height)) in zip(buttons, layo
           (button.name, button.description, button.getRole()) == (name, description, pyatspi.ROLE_PUSH_BUTTON),
           (button.name, button.description, button.getRoleName()))
     extents = button.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    left, top, width, height = scaled(left, top, width, height)
     check(f"{description}: its place on the screen",
           (extents.x, extents.y, extents.width, extents.height) == (origin_x + left, origin_y + top, width, height),
           (extents.x, extents.y, extents.width, extents.height))
@@ -122,12 +138,12 @@ check("Tab: Cut is focused, Edit no longer", "focused" in states(cut) and "focus
 # A press on Join: it takes the focus and is pressed; released away from
 # it, nothing is clicked.
 events.clear()
-xdotool("mousemove", origin_x + 428 + 85, origin_y + 257 + 39)
+xdotool("mousemove", origin_x + at(428 + 85), origin_y + at(257 + 39))
 xdotool("mousedown", 1)
 check("a press on Join: pressed (event)", pump(10, heard_event("object:state-changed:pressed", "视频合并", 1)), events)
 check("a press on Join: it takes the focus (event)", heard_event("object:state-changed:focused", "视频合并", 1)(), events)
 check("a press on Join: pressed and focused", {"pressed", "focused"} <= states(join), sorted(states(join)))
-xdotool("mousemove", origin_x + 120, origin_y + 420)
+xdotool("mousemove", origin_x + at(120), origin_y + at(420))
 xdotool("mouseup", 1)
 check("released away: no longer pressed (event)", pump(10, heard_event("object:state-changed:pressed", "视频合并", 0)),
       events)

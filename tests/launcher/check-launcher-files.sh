@@ -6,8 +6,8 @@
 # that imports exactly entries 1 and 11 of Tavrel.dll, by ordinal, and
 # otherwise only system DLLs (oleacc and oleaut32 for screen readers); Tavrel.dll exporting ordinals 1, 11 and 12 and
 # no names; VidorraMain.exe's resources: the icon with six sizes at 32 bits
-# per pixel, the version record (10.0.0.1, 0x0804 / 936, no other strings),
-# and no manifest.
+# per pixel and the version record (10.0.0.1, 0x0804 / 936, no other
+# strings); its manifest is check-launcher-manifest.sh's.
 set -euo pipefail
 objdump=$1 launcher=$2 tavrel=$3 qbstart=$4
 
@@ -52,8 +52,6 @@ names=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$tdump" | tail -n +
 # Resources, read back with wrestool and decoded by python3.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-wrestool -l "$launcher" >"$work/list"
-grep -q -- '--type=24' "$work/list" && fail "$launcher holds a manifest"
 wrestool -x --raw --type=14 "$launcher" >"$work/group"
 wrestool -x --raw --type=16 "$launcher" >"$work/version"
 resources=$(python3 - "$work/group" "$work/version" <<'PY'
@@ -112,4 +110,3 @@ echo "PE32: $(basename "$launcher") (Windows GUI), $(basename "$tavrel"), $(base
 echo "$(basename "$launcher") imports from Tavrel.dll by ordinal: $ordinals; imports: $imports"
 echo "$(basename "$tavrel") exports ordinals $exports, no names"
 echo "$resources"
-echo "no manifest"

@@ -44,6 +44,8 @@ class FakeWindow final : public platform::NativeWindow {
     x = toX;
     y = toY;
   }
+  void SetClientSize(int width, int height) override;
+  double DisplayScale() const override { return scale; }
   bool PointerOnScreen(int& outX, int& outY) const override;
   void SetCursor(platform::CursorShape shape) override { cursor = shape; }
   void UpdateAccessible(const platform::AccessibleTree& tree,
@@ -61,6 +63,7 @@ class FakeWindow final : public platform::NativeWindow {
   std::u16string title;
   std::vector<int> iconSizes;
   platform::CursorShape cursor = platform::CursorShape::Arrow;
+  double scale;                               // what DisplayScale answers
   ui::TPngImage screen;                       // what the window shows
   std::vector<platform::PixelRect> presents;  // every Present, in order
   platform::AccessibleTree accessible;        // as last given
@@ -164,14 +167,26 @@ class FakeWindowSystem final : public platform::WindowSystem {
   std::map<std::uint64_t, int> timers;  // running: id -> milliseconds
   std::vector<std::string> journal;
   std::optional<std::pair<int, int>> pointer;  // on the screen; unknown until set
+  double scale = 1.0;                          // the display scale of windows created from now on
   std::uint32_t nextId = 1;
   std::uint64_t lastTimer = 0;
 };
 
 inline FakeWindow::FakeWindow(FakeWindowSystem& owner, std::uint32_t windowId, const platform::WindowParams& windowParams)
-    : system(owner), id(windowId), params(windowParams), screen(windowParams.clientWidth, windowParams.clientHeight, false) {}
+    : system(owner),
+      id(windowId),
+      params(windowParams),
+      scale(owner.scale),
+      screen(windowParams.clientWidth, windowParams.clientHeight, false) {}
 
 inline FakeWindow::~FakeWindow() { system.windows.erase(id); }
+
+inline void FakeWindow::SetClientSize(int width, int height) {
+  params.clientWidth = width;
+  params.clientHeight = height;
+  screen.Resize(width, height);
+  system.journal.push_back("resize " + std::to_string(width) + "x" + std::to_string(height));
+}
 
 inline void FakeWindow::Show() {
   visible = true;

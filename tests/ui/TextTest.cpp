@@ -2,9 +2,12 @@
 // platform's engine on the installed fonts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "UiTestSupport.h"
 #include "ui/Font.h"
 #include "ui/PngImage.h"
+#include "ui/Scale.h"
 #include "ui/TextMeasurer.h"
 #include "ui/TextService.h"
 
@@ -72,6 +75,42 @@ TEST(SystemText, TahomaBoldElevenPixelsMeasuresLikeWindows) {
     EXPECT_EQ(measurer.Width(), c.width) << std::string(c.text.begin(), c.text.end());
     EXPECT_EQ(measurer.Height(), 13);
   }
+}
+
+// At a display scale the layout's font height is scaled, and the font is
+// drawn at that pixel height: at 200 % its metrics are those of the face at
+// 22 pixels (descent 5: 423 / 2048 of the em, rounded), not the 11-pixel
+// ones doubled (descent 4), and its glyphs reach that height.
+TEST(SystemText, TahomaBoldAtTwiceTheScaleIsTheFaceAtTwentyTwoPixels) {
+  ui::TFont font;
+  font.SetStyle(ui::fsBold);
+  font.SetHeight(ui::TScale::FromPercent(200).Length(-11));
+  ASSERT_EQ(font.Height(), -22);
+  const platform::LineMetrics metrics = platform::SystemTextEngine().Metrics(font.Request());
+  EXPECT_EQ(metrics.ascent, 22);
+  EXPECT_EQ(metrics.descent, 5);
+  ui::TTextMeasurer measurer;
+  measurer.Font().Assign(font);
+  measurer.SetText(u"Hello");
+  const ui::TTextExtent extent = measurer.Extent();
+  EXPECT_EQ(extent.height, 27);
+  EXPECT_GE(extent.width, 2 * 28 - 2);
+  EXPECT_LE(extent.width, 2 * 31 + 2);
+
+  // "H" drawn in black on white: its ink spans the cap height of 22-pixel
+  // Tahoma (about 16 pixels), where the 11-pixel face has 8.
+  ui::TPngImage image(60, 40, false);
+  for (int y = 0; y < 40; ++y) std::fill_n(image.ColourRow(y), 3 * 60, 255);
+  image.TextOut(5, 5, u"H", font);
+  int top = 40, bottom = -1;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 60; ++x)
+      if (image.ColourRow(y)[3 * x] < 128) {
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+  EXPECT_GE(bottom - top + 1, 15);
+  EXPECT_LE(bottom - top + 1, 17);
 }
 
 TEST(SystemText, TextOutDrawsInsideTheMeasuredCellInTheFontColour) {

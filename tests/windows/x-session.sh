@@ -42,9 +42,10 @@ wait_for() {
   done
 }
 
-# Xvfb on a display it picks (-displayfd), ready once it names it.
+# Xvfb on a display it picks (-displayfd), ready once it names it; its
+# screen is $XVFB_SCREEN when the caller sets it.
 mkfifo "$work/displayfd"
-Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp -br -noreset 4>"$work/displayfd" 2>"$work/xvfb.log" &
+Xvfb -displayfd 4 -screen 0 "${XVFB_SCREEN:-1280x1024x24}" -nolisten tcp -br -noreset 4>"$work/displayfd" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 read -r -t 20 number <"$work/displayfd" || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
 export DISPLAY=":$number"
