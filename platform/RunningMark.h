@@ -18,7 +18,7 @@ class RunningMark {
   RunningMark& operator=(const RunningMark&) = delete;
 
  private:
-  void* handle_ = nullptr;
+  [[maybe_unused]] void* handle_ = nullptr;  // unused where nothing is held
 };
 
 }  // namespace platform

@@ -24,42 +24,7 @@ source "$here/x-session.sh"
 cp -r "$install_source" "$work/install"
 install="$work/install"
 
-declare -A rect=([close]="20x20+834+4" [edit]="171x165+251+170" [cut]="171x78+428+170" [join]="171x78+428+257")
-# expected NAME STATE RING OUT: the button's rectangle as it should look,
-# with the focus ring when RING is "ring".
-expected() {
-  local size=${rect[$1]%%+*} offset=+${rect[$1]#*+}
-  local w=${size%x*} h=${size#*x}
-  local ring=()
-  if [[ "$3" == ring ]]; then
-    ring=(+antialias -fill '#FFFF00'
-      -draw "rectangle 3,3 $((w - 4)),4" -draw "rectangle 3,$((h - 5)) $((w - 4)),$((h - 4))"
-      -draw "rectangle 3,3 4,$((h - 4))" -draw "rectangle $((w - 5)),3 $((w - 4)),$((h - 4))")
-  fi
-  convert "$pictures/background.png" "$pictures/$1-$2.png" -geometry "$offset" -composite \
-    -crop "$size$offset" +repage "${ring[@]}" "$4"
-}
-# shows NAME STATE [ring]: whether the button shows that; the pixels may
-# differ by the rounding of the alpha blend only.
-shows_state() {
-  local size=${rect[$1]%%+*} offset=${rect[$1]#*+}
-  local left=${offset%%+*} top=${offset#*+}
-  expected "$1" "$2" "${3:-}" "$work/expected.png"
-  import -window root -crop "$size+$((X + left))+$((Y + top))" +repage "$work/shot.png" 2>/dev/null || return 1
-  local differing
-  differing=$(compare -metric AE -fuzz 1% "$work/shot.png" "$work/expected.png" null: 2>&1 >/dev/null) || true
-  [[ "$differing" == 0 ]]
-}
-# The whole window: every button normal, `ring` on the one named.
-shows_ring_on() {
-  local name
-  for name in close edit cut join; do
-    if [[ "$name" == "$1" ]]; then shows_state "$name" "${2:-normal}" ring || return 1
-    else shows_state "$name" normal || return 1; fi
-  done
-}
-shows_all_normal() { shows_ring_on none; }
-log_count_is() { [[ "$(log_count "$1")" -ge "$2" ]]; }
+source "$here/launcher-frames.sh"
 
 start_launcher() {
   "$WINE" "$install/VidorraMain.exe" -e2e >"$work/launcher.out" 2>"$work/launcher.err" </dev/null &

@@ -22,29 +22,7 @@ source "$here/x-session.sh"
 cp -r "$install_source" "$work/install"
 install="$work/install"
 
-# The window's rectangles (client pixels) and the picture of a state.
-declare -A rect=([close]="20x20+834+4" [edit]="171x165+251+170" [cut]="171x78+428+170" [join]="171x78+428+257")
-expected() {  # expected NAME STATE OUT: the button's rectangle as it should look
-  local size=${rect[$1]%%+*} offset=+${rect[$1]#*+}
-  convert "$pictures/background.png" "$pictures/$1-$2.png" -geometry "$offset" -composite \
-    -crop "$size$offset" +repage "$3"
-}
-# Whether the button NAME shows STATE on the screen; the pixels may differ
-# by the rounding of the alpha blend only.
-shows_state() {
-  local size=${rect[$1]%%+*} offset=${rect[$1]#*+}
-  local left=${offset%%+*} top=${offset#*+}
-  expected "$1" "$2" "$work/expected.png"
-  import -window root -crop "$size+$((X + left))+$((Y + top))" +repage "$work/shot.png" 2>/dev/null || return 1
-  local differing
-  differing=$(compare -metric AE -fuzz 1% "$work/shot.png" "$work/expected.png" null: 2>&1 >/dev/null) || true
-  [[ "$differing" == 0 ]]
-}
-log_count_is() { [[ "$(log_count "$1")" -ge "$2" ]]; }  # at least $2 lines match $1
-shows_all_normal() {
-  local name
-  for name in close edit cut join; do shows_state "$name" normal || return 1; done
-}
+source "$here/launcher-frames.sh"
 
 cd "$install"
 # One argument: the launcher asks the update-service library, which answers
