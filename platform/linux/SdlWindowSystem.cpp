@@ -32,6 +32,7 @@
 
 #include "platform/linux/AtkAccessibility.h"
 #include "platform/linux/X11Display.h"
+#include "platform/linux/XrgbRows.h"
 
 #include <SDL.h>
 #include <sys/eventfd.h>
@@ -145,9 +146,7 @@ class SdlWindow final : public NativeWindow {
       const std::uint8_t* src = frame.rgb + y * frame.stride + 3 * left;
       auto* row = static_cast<std::uint8_t*>(surface->pixels) + y * surface->pitch;
       if (xrgb) {
-        auto* dst = reinterpret_cast<std::uint32_t*>(row) + left;
-        for (int x = left; x < right; ++x, src += 3)
-          *dst++ = 0xFF000000u | (std::uint32_t{src[0]} << 16) | (std::uint32_t{src[1]} << 8) | src[2];
+        detail::RgbToXrgb(src, reinterpret_cast<std::uint32_t*>(row) + left, static_cast<std::size_t>(right - left));
       } else {
         for (int x = left; x < right; ++x, src += 3) {
           const Uint32 pixel = SDL_MapRGB(format, src[0], src[1], src[2]);
