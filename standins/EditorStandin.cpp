@@ -3,6 +3,7 @@
 //
 // It records how it was started in the stand-ins' log (StandinLog.h):
 //   <name>      args=<arguments joined by blanks>  argc=<count>  pid=<id>
+//               [xcomposefile=<XCOMPOSEFILE, when it is set>]
 //   <name>-end  pid=<id>
 // and shows a small window that says which program and mode it is, with a
 // button that ends it. SIGTERM or SIGINT end it too. Without a display it
@@ -18,6 +19,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <utility>
@@ -117,7 +119,11 @@ int main(int argc, char** argv) {
     joined.append(argv[i]);
   }
   const std::string pid = std::to_string(::getpid());
-  standins::AppendLogLine(STANDIN_NAME, {{"args", joined}, {"argc", std::to_string(argc - 1)}, {"pid", pid}});
+  standins::TLogFields fields = {{"args", joined}, {"argc", std::to_string(argc - 1)}, {"pid", pid}};
+  // What the program was given of the user's environment by the launcher,
+  // which changes one variable for a moment while it starts.
+  if (const char* compose = std::getenv("XCOMPOSEFILE")) fields.push_back({"xcomposefile", compose});
+  standins::AppendLogLine(STANDIN_NAME, fields);
   {
     std::string error;
     std::unique_ptr<platform::WindowSystem> system = platform::OpenWindowSystem(error);

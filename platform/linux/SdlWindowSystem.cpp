@@ -217,9 +217,15 @@ class SdlWindowSystem final : public WindowSystem {
     x11::IgnoreWakeUpsOfGoneWindows();
     // Video before the timer: the timer starts a thread, and in a process
     // with more than one thread the C library locks every getc, which the X
-    // input method's start-up calls for each character of its compose
-    // tables (several hundred kilobytes).
-    if (SDL_Init(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_TIMER) != 0) {
+    // input method's start-up calls for each character of a compose table
+    // it reads. It reads none here (see ScopedEmptyComposeTable), and the
+    // environment changes back before SDL starts a thread of its own.
+    bool video = false;
+    {
+      const x11::ScopedEmptyComposeTable emptyComposeTable;
+      video = SDL_Init(SDL_INIT_VIDEO) == 0;
+    }
+    if (!video || SDL_InitSubSystem(SDL_INIT_TIMER) != 0) {
       error = SDL_GetError();
       SDL_Quit();
       return false;

@@ -8,6 +8,7 @@
 #include <X11/keysym.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <type_traits>
@@ -147,6 +148,18 @@ void EndQuietlyWhenTheDisplayIsLost() { XSetIOErrorHandler(&DisplayLost); }
 void IgnoreWakeUpsOfGoneWindows() {
   const XErrorHandler previous = XSetErrorHandler(&XErrorArrived);
   if (previous != &XErrorArrived) previousErrorHandler = previous;
+}
+
+ScopedEmptyComposeTable::ScopedEmptyComposeTable() {
+  if (const char* value = std::getenv("XCOMPOSEFILE")) previous_ = value;
+  setenv("XCOMPOSEFILE", "/dev/null", 1);
+}
+
+ScopedEmptyComposeTable::~ScopedEmptyComposeTable() {
+  if (previous_)
+    setenv("XCOMPOSEFILE", previous_->c_str(), 1);
+  else
+    unsetenv("XCOMPOSEFILE");
 }
 
 }  // namespace platform::x11

@@ -52,4 +52,24 @@ void EndQuietlyWhenTheDisplayIsLost();
 // Called before SDL_Init.
 void IgnoreWakeUpsOfGoneWindows();
 
+// While it lives, the X input method that SDL_Init opens reads an empty
+// compose table: XCOMPOSEFILE names /dev/null. The launcher reads keys,
+// never text, and the table it would read otherwise (the locale's, some
+// 6,000 lines in en_US.UTF-8, or the user's ~/.XCompose) costs more
+// instructions than the rest of SDL_Init. The variable gets back the value
+// it had, or goes again, at the end, so that the programs started later get
+// the user's environment. Made and ended on the main thread, before SDL
+// starts a thread of its own (the environment is no thread's to change while
+// another may read it).
+class ScopedEmptyComposeTable {
+ public:
+  ScopedEmptyComposeTable();
+  ~ScopedEmptyComposeTable();
+  ScopedEmptyComposeTable(const ScopedEmptyComposeTable&) = delete;
+  ScopedEmptyComposeTable& operator=(const ScopedEmptyComposeTable&) = delete;
+
+ private:
+  std::optional<std::string> previous_;
+};
+
 }  // namespace platform::x11

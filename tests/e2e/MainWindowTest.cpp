@@ -228,7 +228,8 @@ class MainWindowE2E : public ::testing::Test {
         {"TAVREL_ACTION", action},
         {"LSAN_OPTIONS", "print_suppressions=0:suppressions=" VIDORRA_LSAN_SUPPRESSIONS},
         {"VIDORRA_SCALE", scale_.vidorra},
-        {"GDK_SCALE", scale_.gdk}};
+        {"GDK_SCALE", scale_.gdk},
+        {"XCOMPOSEFILE", composeFile_}};
     return testing_support::EnvironmentWith(changes);
   }
 
@@ -353,6 +354,8 @@ class MainWindowE2E : public ::testing::Test {
   int x_ = -1, y_ = -1, width_ = 0, height_ = 0;
   int screenWidth_ = kScreenWidth, screenHeight_ = kScreenHeight;
   TScaleEnvironment scale_;
+  // The user's own compose table, if a test gives one.
+  std::optional<std::string> composeFile_;
 };
 
 TEST_F(MainWindowE2E, ShowsCentredBorderlessWithTheBackgroundAndTheFourNormalPictures) {
@@ -417,6 +420,7 @@ TEST_F(MainWindowE2E, EachButtonStartsItsProgramHidesTheWindowAndShowsItAgainAft
     const TLogLine line = Log(c.program).back();
     EXPECT_EQ(line.fields.at("args"), c.args);
     EXPECT_EQ(line.fields.at("argc"), "1");
+    EXPECT_EQ(line.fields.count("xcomposefile"), 0u) << "the compose table the launcher skips is its own affair";
     EXPECT_TRUE(WaitFor([&] { return !LauncherMapped(); })) << "the launcher hides while the program runs";
 
     if (c.program == std::string("Vidorra")) {
@@ -613,6 +617,10 @@ TEST_F(KeyboardE2E, EnterAsTheFirstKeyStartsTheEditorAndTheFocusIsOnEditWhenItCo
 }
 
 TEST_F(KeyboardE2E, TabThenEnterStartsTheCutter) {
+  // With a compose table of the user's own, which the program started gets
+  // as it was given.
+  composeFile_ = (root_ / "user.XCompose").string();
+  std::ofstream(*composeFile_) << "include \"%L\"\n<Multi_key> <e> <e> : \"\u00e9\"\n";
   StartLauncher();
   ASSERT_TRUE(WaitForLauncherReady());
   FocusLauncher();
@@ -621,7 +629,10 @@ TEST_F(KeyboardE2E, TabThenEnterStartsTheCutter) {
       << Shows(WithRing(ExpectedFrame(), kCut), kWhole).message();
   Keys({"Return"});
   ASSERT_TRUE(WaitForLog("Snipwell"));
-  EXPECT_EQ(Log("Snipwell")[0].fields.at("args"), "cut");
+  const TLogLine started = Log("Snipwell")[0];
+  EXPECT_EQ(started.fields.at("args"), "cut");
+  ASSERT_EQ(started.fields.count("xcomposefile"), 1u);
+  EXPECT_EQ(started.fields.at("xcomposefile"), *composeFile_);
   ASSERT_TRUE(EndStandin("Snipwell", 1));
   ASSERT_TRUE(WaitForLauncherWindow());
   EXPECT_TRUE(WaitShows(WithRing(ExpectedFrame(), kCut), kWhole)) << "the focus is on the button that started it";
