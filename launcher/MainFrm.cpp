@@ -170,7 +170,9 @@ void TfrmMain::LayOut() {
   iconTimer_->SetEnabled(true);
 
   imgBK->SetBounds(0, 0, width, height);
-  LoadScaledPicture(imgBK->Picture(), "background", scale, width, height, false);
+  // The largest picture of the first frame is decoded by a second thread
+  // while this one decodes the buttons' and shows the window.
+  LoadScaledPictureAhead(imgBK->Picture(), "background", scale, width, height);
   LayOutButton(*btnCloseFrm, kCloseLayout, scale);
   LayOutButton(*btnEdit, kEditLayout, scale);
   LayOutButton(*btnCut, kCutLayout, scale);

@@ -1,5 +1,10 @@
 #include "launcher/ScaledPictures.h"
 
+#include <future>
+#include <memory>
+#include <system_error>
+#include <utility>
+
 #include "LauncherPictures.h"
 #include "ui/Resample.h"
 
@@ -58,6 +63,40 @@ void LoadScaledPicture(ui::TPicture& picture, std::string_view stem, const ui::T
   const bool drawnForIt = ui::TScale::FromPercent(set) == scale;
   Load(picture, vidorra::FindLauncherPictures(PictureFileName(stem, set)), drawnForIt ? 0 : width,
        drawnForIt ? 0 : height, deferred);
+}
+
+void LoadScaledPictureAhead(ui::TPicture& picture, std::string_view stem, const ui::TScale& scale, int width,
+                            int height) {
+  const int set = PictureSetFor(scale);
+  const bool drawnForIt = ui::TScale::FromPercent(set) == scale;
+  const vidorra::TEmbeddedFile* file = vidorra::FindLauncherPictures(PictureFileName(stem, set));
+  int knownWidth = width, knownHeight = height;
+  if (file == nullptr || (drawnForIt && !ui::PngFileSize(file->data, file->size, knownWidth, knownHeight))) {
+    Load(picture, file, 0, 0, false);
+    return;
+  }
+  const int reduceWidth = drawnForIt ? 0 : width, reduceHeight = drawnForIt ? 0 : height;
+  std::shared_future<std::shared_ptr<ui::TPngImage>> decoded;
+  try {
+    decoded = std::async(std::launch::async, [file, reduceWidth, reduceHeight] {
+                auto image = std::make_shared<ui::TPngImage>();
+                if (!Decode(*file, reduceWidth, reduceHeight, *image)) image.reset();
+                return image;
+              }).share();
+  } catch (const std::system_error&) {
+    Load(picture, file, reduceWidth, reduceHeight, false);
+    return;
+  }
+  // The future is the only link between the two threads: the decoding
+  // thread writes its own image, and get() makes it visible here.
+  picture.AssignDeferred(
+      [decoded](ui::TPngImage& image) {
+        const std::shared_ptr<ui::TPngImage>& result = decoded.get();
+        if (result == nullptr) return false;
+        image = std::move(*result);
+        return true;
+      },
+      knownWidth, knownHeight);
 }
 
 void LoadScaledIcon(ui::TPicture& picture, int size, const ui::TScale& scale) {

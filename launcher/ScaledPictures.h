@@ -34,6 +34,14 @@ std::string PictureFileName(std::string_view stem, int percent);
 void LoadScaledPicture(ui::TPicture& picture, std::string_view stem, const ui::TScale& scale, int width, int height,
                        bool deferred);
 
+// The same as LoadScaledPicture, decoded from now on by a thread of its
+// own while the caller goes on; the picture's size is known at once (from
+// the file's header, or width x height when reduced), and the first use of
+// the image itself waits for the thread. Decoded now on the calling thread
+// when no thread can be started.
+void LoadScaledPictureAhead(ui::TPicture& picture, std::string_view stem, const ui::TScale& scale, int width,
+                            int height);
+
 // The program's icon of `size` pixels at 100 % (16, 24 ... 128), for `scale`:
 // icon-N.png with N = scale.Length(size) when that was drawn, else the
 // next larger set's icon reduced to N pixels. Decoded now; null when not

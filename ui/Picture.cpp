@@ -7,12 +7,18 @@ void TPicture::Resolve() const {
   auto make = std::move(make_);
   make_ = nullptr;
   auto image = std::make_unique<TPngImage>();
-  if (make(*image) && !image->Empty()) image_ = std::move(image);
+  if (!make(*image) || image->Empty()) return;
+  if (knownWidth_ > 0 && (image->Width() != knownWidth_ || image->Height() != knownHeight_)) return;
+  image_ = std::move(image);
 }
 
-void TPicture::AssignDeferred(std::function<bool(TPngImage&)> make) {
+void TPicture::AssignDeferred(std::function<bool(TPngImage&)> make) { AssignDeferred(std::move(make), 0, 0); }
+
+void TPicture::AssignDeferred(std::function<bool(TPngImage&)> make, int width, int height) {
   image_.reset();
   make_ = std::move(make);
+  knownWidth_ = width > 0 && height > 0 ? width : 0;
+  knownHeight_ = width > 0 && height > 0 ? height : 0;
   Changed();
 }
 

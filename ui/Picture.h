@@ -30,8 +30,16 @@ class TPicture {
     Resolve();
     return image_.get();
   }
-  int Width() const { return Graphic() ? image_->Width() : 0; }
-  int Height() const { return Graphic() ? image_->Height() : 0; }
+  // The image's size. An image of AssignDeferred whose size was given is
+  // not made for these.
+  int Width() const {
+    if (make_ && knownWidth_ > 0) return knownWidth_;
+    return Graphic() ? image_->Width() : 0;
+  }
+  int Height() const {
+    if (make_ && knownHeight_ > 0) return knownHeight_;
+    return Graphic() ? image_->Height() : 0;
+  }
 
   // Copy the other holder's image (or emptiness), then announce.
   void Assign(const TPicture& other);
@@ -41,6 +49,10 @@ class TPicture {
   // holder counts as holding an image; when `make` fails (returns false or
   // an empty image) it is empty from then on.
   void AssignDeferred(std::function<bool(TPngImage&)> make);
+  // The same for an image whose size is known before it is made (a PNG
+  // file's header says it): Width and Height answer width and height
+  // without making it. `make` must make an image of that size or fail.
+  void AssignDeferred(std::function<bool(TPngImage&)> make, int width, int height);
   // Copy `image` (an empty image empties the holder), then announce.
   void Assign(const TPngImage& image);
   void Clear();
@@ -57,6 +69,8 @@ class TPicture {
 
   mutable std::unique_ptr<TPngImage> image_;
   mutable std::function<bool(TPngImage&)> make_;  // set while the image is still to be made
+  int knownWidth_ = 0;                             // the size given with make_, or 0
+  int knownHeight_ = 0;
 };
 
 }  // namespace ui

@@ -14,6 +14,21 @@ namespace ui {
 EInvalidImageSize::EInvalidImageSize(int width, int height)
     : std::runtime_error("invalid image size " + std::to_string(width) + " x " + std::to_string(height)) {}
 
+bool PngFileSize(const std::uint8_t* data, std::size_t size, int& width, int& height) {
+  // Signature, then the first chunk: length 13, type IHDR, width, height.
+  static constexpr std::uint8_t kStart[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+  if (data == nullptr || size < sizeof kStart + 8 || std::memcmp(data, kStart, sizeof kStart) != 0) return false;
+  const auto read = [data](std::size_t at) {
+    return (std::uint32_t{data[at]} << 24) | (std::uint32_t{data[at + 1]} << 16) | (std::uint32_t{data[at + 2]} << 8) |
+           data[at + 3];
+  };
+  const std::uint32_t w = read(16), h = read(20);
+  if (w < 1 || h < 1 || w > INT_MAX || h > INT_MAX) return false;
+  width = static_cast<int>(w);
+  height = static_cast<int>(h);
+  return true;
+}
+
 TPngImage::TPngImage(int width, int height, bool withAlpha) {
   if (width < 1 || height < 1) throw EInvalidImageSize(width, height);
   width_ = width;

@@ -21,6 +21,11 @@ class EInvalidImageSize : public std::runtime_error {
   EInvalidImageSize(int width, int height);
 };
 
+// The width and height that the header of the PNG file in `data` gives,
+// read without decoding anything; false when `data` does not start with a
+// PNG signature and an image header of sides from 1 to INT_MAX.
+bool PngFileSize(const std::uint8_t* data, std::size_t size, int& width, int& height);
+
 class TPngImage {
  public:
   TPngImage() = default;

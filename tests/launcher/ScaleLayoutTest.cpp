@@ -211,7 +211,15 @@ TEST(ScaledMainWindow, OnlyWhatTheFirstFrameShowsIsDecodedAtStartTheRestOnFirstN
         EXPECT_TRUE(button->PicDisabled().Deferred());
       }
     }
+    // The background, decoded by a thread of its own, has its size at once
+    // and its pixels in the first frame.
+    EXPECT_EQ(form.imgBK->Width(), form.Scale().Edge(858));
+    EXPECT_EQ(form.imgBK->Height(), form.Scale().Edge(518));
     form.Show();
+    EXPECT_FALSE(form.imgBK->Picture().Deferred());
+    ASSERT_NE(form.imgBK->Picture().Graphic(), nullptr);
+    EXPECT_EQ(0, std::memcmp(main.Window().screen.ColourRow(1), form.imgBK->Picture().Graphic()->ColourRow(1),
+                             3 * static_cast<std::size_t>(form.Scale().Edge(858))));
     const ui::TRect cut = form.Scale().Bounds(428, 170, 171, 78);
     main.Mouse(Type::MouseMove, cut.left + 5, cut.top + 5);
     EXPECT_FALSE(form.btnCut->PicMouseOn().Deferred()) << "decoded for the hover";

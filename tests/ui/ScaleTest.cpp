@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "ui/Application.h"
 #include "ui/Form.h"
 #include "ui/Picture.h"
+#include "ui/PngImage.h"
 #include "ui/PictureView.h"
 #include "ui/Resample.h"
 #include "ui/Scale.h"
@@ -211,6 +214,60 @@ TEST(DeferredPicture, IsMadeOnceWhenFirstAskedForAndEmptyWhenMakingFails) {
     EXPECT_EQ(failing.Graphic(), nullptr);
     EXPECT_TRUE(failing.Empty());
   }
+}
+
+// A size given with the image: a picture control sizes itself to it without
+// the image being made; an image of another size counts as a failure.
+TEST(DeferredPicture, AGivenSizeIsAnsweredWithoutMakingTheImage) {
+  for (const int madeWidth : {7, 8}) {
+    SCOPED_TRACE(madeWidth);
+    ui::TApplication app(std::make_unique<FakeWindowSystem>());
+    auto* form = app.CreateForm<ui::TForm>(ui::TForm::TCreateParams{40, 30, ui::bsNone});
+    auto* view = form->CreateControl<ui::TPictureView>();
+    view->SetAutoSize(true);
+    int made = 0;
+    view->Picture().AssignDeferred(
+        [&](ui::TPngImage& image) {
+          ++made;
+          image = ui::TPngImage(madeWidth, 5, false);
+          return true;
+        },
+        7, 5);
+    EXPECT_EQ(view->Width(), 7);
+    EXPECT_EQ(view->Height(), 5);
+    EXPECT_EQ(made, 0);
+    EXPECT_TRUE(view->Picture().Deferred());
+    EXPECT_EQ(view->Picture().Graphic() != nullptr, madeWidth == 7);
+    EXPECT_EQ(made, 1);
+  }
+}
+
+TEST(PngFileSize, ReadsTheHeaderOnlyAndRefusesWhatIsNoPngHeader) {
+  // A 3 x 2 header; nothing of the image follows.
+  const std::vector<std::uint8_t> header = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H',
+                                            'D',  'R', 0,   0,   0,   3,    0,    0,    0, 2};
+  int width = 0, height = 0;
+  ASSERT_TRUE(ui::PngFileSize(header.data(), header.size(), width, height));
+  EXPECT_EQ(width, 3);
+  EXPECT_EQ(height, 2);
+  struct TCase {
+    const char* what;
+    std::size_t at;  // the byte changed, or the length cut to when `value` < 0
+    int value;
+  };
+  for (const TCase& c : {TCase{"cut short", 23, -1}, TCase{"no signature", 1, 'Q'}, TCase{"another chunk first", 12, 'X'},
+                         TCase{"a width of 0", 19, 0}, TCase{"a height above INT_MAX", 20, 0x80}}) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::uint8_t> bad = header;
+    if (c.value < 0)
+      bad.resize(c.at);
+    else
+      bad[c.at] = static_cast<std::uint8_t>(c.value);
+    width = height = -1;
+    EXPECT_FALSE(ui::PngFileSize(bad.data(), bad.size(), width, height));
+    EXPECT_EQ(width, -1);
+  }
+  EXPECT_FALSE(ui::PngFileSize(nullptr, 0, width, height));
 }
 
 // A control that draws itself in one colour and logs its input.
