@@ -5,6 +5,7 @@
 # Arguments: the tool, the media fixtures folder, the fake MediaInfo library
 # and the fake that lacks one entry point.
 set -uo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cli=$(realpath "$1")
 media=$(realpath "$2")
 fake=$(realpath "$3")
@@ -190,22 +191,7 @@ Try 'metascope --help' for more information." ]] || fail "-rj at the end: rc $rc
 # drawn in place and wiped at the end, with every other line whole; nothing
 # of it in a pipe. A file on which MediaInfo hangs makes the run last.
 # Renders what a terminal shows after the bytes of $1, one screen line each.
-screen() {
-  python3 - "$1" <<'PY'
-import sys
-lines, col = [''], 0
-for ch in open(sys.argv[1], 'rb').read().decode('utf-8', 'replace'):
-    if ch == '\r':
-        col = 0
-    elif ch == '\n':
-        lines.append(''); col = 0
-    else:
-        line = lines[-1].ljust(col + 1)
-        lines[-1] = line[:col] + ch + line[col + 1:]
-        col += 1
-print('\n'.join(l.rstrip(' ') for l in lines).rstrip('\n'))
-PY
-}
+screen() { python3 "$here/terminal-screen.py" "$1"; }
 on_tty() { script -qec "$1" /dev/null >"$tmp/tty"; }
 slow=(env LD_LIBRARY_PATH="$tmp/fake" FAKE_MEDIAINFO_SCRIPT="$tmp/hang.script" "$cli" -j 1 --timeout 1)
 slow_files=("$tmp/first.mp4" "$tmp/stuck.mp4" "$tmp/after.mp4")

@@ -61,21 +61,7 @@ run --json a.mp4 tree
 run --progress --json a.mp4 tree tree/b.mkv
 grep -q $'^\rmetascope: 0 of 3 files' "$tmp/err.raw" || fail "--progress: $(cat -A "$tmp/err.raw")"
 # What a terminal would show: the error line, the progress line wiped.
-shown=$(/usr/bin/python3 - "$tmp/err.raw" <<'PY'
-import sys
-lines, col = [''], 0
-for ch in open(sys.argv[1], 'rb').read().decode('utf-8', 'replace'):
-    if ch == '\r':
-        col = 0
-    elif ch == '\n':
-        lines.append(''); col = 0
-    else:
-        line = lines[-1].ljust(col + 1)
-        lines[-1] = line[:col] + ch + line[col + 1:]
-        col += 1
-print('\n'.join(l.rstrip(' ') for l in lines).rstrip('\n'))
-PY
-)
+shown=$(/usr/bin/python3 "$here/terminal-screen.py" "$tmp/err.raw")
 [[ $shown == "metascope: tree: not a regular file" ]] || fail "--progress leaves: $shown"
 [[ $(grep -c '"file"' <<<"$out") -eq 3 ]] || fail "--progress output: $out"
 echo "metascope.exe: all checks held"
